@@ -1,0 +1,9 @@
+// plask-cli info, convert and simulate.
+
+#include "cli/cli_common.h"
+
+namespace plask::cli {
+
+void registerStreamCommands(CLI::App&, CliRun&) { }
+
+} // namespace plask::cli

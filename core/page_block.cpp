@@ -1,0 +1,66 @@
+#include "core/page_block.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace plask {
+
+namespace {
+    // Blocks this large ask for transparent huge pages: the first touch of a
+    // fresh 4 KiB page is expensive, and a 2 MiB page is faulted in once.
+    constexpr std::size_t hugePageThreshold = std::size_t { 4 } << 20;
+
+    std::size_t roundUpToPages(std::size_t bytes)
+    {
+        const std::size_t page = pageSize();
+        return (bytes / page + (bytes % page != 0 ? 1 : 0)) * page;
+    }
+} // namespace
+
+std::size_t pageSize()
+{
+    static const std::size_t size = [] {
+        const long reported = sysconf(_SC_PAGESIZE);
+        return reported > 0 ? static_cast<std::size_t>(reported) : std::size_t { 4096 };
+    }();
+    return size;
+}
+
+void* allocatePages(std::size_t bytes)
+{
+    if (bytes == 0 || bytes > SIZE_MAX - pageSize())
+        return nullptr;
+    const std::size_t rounded = roundUpToPages(bytes);
+    void* block = mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED)
+        return nullptr;
+#ifdef MADV_HUGEPAGE
+    if (rounded >= hugePageThreshold)
+        madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+    return block;
+}
+
+void freePages(void* block, std::size_t bytes)
+{
+    if (block != nullptr && bytes != 0)
+        munmap(block, roundUpToPages(bytes));
+}
+
+PageBlock PageBlock::allocate(std::size_t bytes)
+{
+    PageBlock owned;
+    owned.data_ = allocatePages(bytes);
+    if (owned.data_ != nullptr)
+        owned.bytes_ = bytes;
+    return owned;
+}
+
+void PageBlock::reset()
+{
+    freePages(data_, bytes_);
+    data_ = nullptr;
+    bytes_ = 0;
+}
+
+} // namespace plask

@@ -1,0 +1,104 @@
+#pragma once
+// The seam between the workflow and the outside world. Commands ask through
+// it (messages, questions, file dialogs, the control panel) and announce
+// their results through it (redraws and refreshes). The desktop program
+// implements it with widgets, plask-cli with the terminal and its arguments,
+// the tests with a scripted fake.
+
+#include "core/analysis_settings.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plask {
+
+// Whether a message box belongs to the main window or stands alone.
+enum class Owner { mainWindow, none };
+
+struct FileFilter {
+    std::string description; // "Vireo photon stream file (*.dat)"
+    std::string pattern; // "*.dat"
+};
+
+struct FileDialogRequest {
+    std::vector<FileFilter> filters; // the first one is selected
+    std::string defaultName; // proposed file name (Save dialogs)
+    std::string defaultExtension; // ".phc", appended when the user types none
+};
+
+// The control panel's fields as the user left them.
+struct PanelFields {
+    std::string minPhotonsText = "10"; // "Min. Photons/Burst"
+    std::string subMinBinsText = "10"; // "Sub-min. Bins"
+    std::string triggerLevelText = "5"; // "Trigger Level"
+    std::string backgroundCountsText = "1"; // "Background Counts"
+    std::size_t binWidthIndex = 2; // "Binwidth:" list
+    std::size_t sgFilterWidthIndex = 0; // "SG Filter width" list
+    bool subtractBackground = false; // "Bkgd sub."
+    bool autoscaleHistograms = true; // "Autoscale Hist."
+    bool showMarkers = true; // "Show Markers"
+};
+
+// Menu items whose check marks the selection modes set.
+inline constexpr int commandSelectBackground = 40027;
+inline constexpr int commandSelectRegion = 40081;
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // --- Asking ---
+    virtual void showMessage(std::string_view text, std::string_view caption, Owner owner = Owner::mainWindow) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool askYesNo(std::string_view text, std::string_view caption) = 0;
+    // Full path of the chosen file, or nothing when cancelled.
+    virtual std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) = 0;
+    // Full path of the chosen file (the dialog has asked before overwriting),
+    // or nothing when cancelled.
+    virtual std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> chooseFolder(std::string_view title) = 0;
+    virtual void setWaitCursor(bool busy) = 0;
+    virtual PanelFields readPanel() = 0;
+    // Writes a corrected value back into "Min. Photons/Burst".
+    virtual void setMinPhotonsField(std::string_view text) = 0;
+    // The "FCS Setup" dialog over the settings; true when the user pressed OK
+    // (the dialog has stored its fields), false on Cancel.
+    virtual bool editFcsSetup(AnalysisSettings& settings) = 0;
+
+    // --- Announcing ---
+    virtual void redrawTrace() = 0;
+    virtual void activeChannelChanged(int channel) = 0;
+    // A new stream length: zoom, segments and stream texts start over.
+    virtual void resetNavigator() = 0;
+    virtual void enableStreamNavigator(bool enabled) = 0;
+    virtual void enableBurstNavigator(bool enabled) = 0;
+    // A selection mode ended: uncheck the menu item, park the trace markers.
+    virtual void selectionEnded(int menuItem) = 0;
+    virtual void refreshHistogramChart(int row) = 0;
+    // The histogram charts' data went away with a released burst set.
+    virtual void releaseHistogramCharts() = 0;
+    virtual void refreshStatisticsPanel(int channel) = 0;
+    virtual void showCorrelationCurve(int slot) = 0;
+    virtual void setResultsWindowVisible(bool visible) = 0;
+};
+
+// Shows the wait cursor for as long as it lives.
+class WaitCursor {
+public:
+    explicit WaitCursor(Platform& platform)
+        : platform_(platform)
+    {
+        platform_.setWaitCursor(true);
+    }
+    ~WaitCursor() { platform_.setWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Platform& platform_;
+};
+
+} // namespace plask

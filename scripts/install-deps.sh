@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Plask builds and tests with (as root).
+set -euo pipefail
+packages=(g++ cmake ninja-build qt6-base-dev libqcustomplot-dev libgtest-dev libbenchmark-dev
+  libcli11-dev nlohmann-json3-dev fonts-dejavu-core xvfb xauth imagemagick clang libclang-rt-14-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  apt-get update
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
+fi
