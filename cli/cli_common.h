@@ -43,6 +43,9 @@ void printJson(const nlohmann::json& summary);
 [[nodiscard]] std::string allowedMultiTauSteps();
 
 // Each family of subcommands registers itself here.
-void registerStreamCommands(CLI::App& app, CliRun& run);
+void registerStreamCommands(CLI::App& app, CliRun& run); // info, convert, simulate
+void registerBurstCommands(CLI::App& app, CliRun& run); // bursts, pch
+void registerFcsCommands(CLI::App& app, CliRun& run); // fcs, segfcs
+void registerBatchCommands(CLI::App& app, CliRun& run); // batch
 
 } // namespace plask::cli

@@ -12,6 +12,9 @@ int main(int argc, char** argv)
     plask::cli::CliRun run;
     app.add_option("--settings", run.settingsPath, "Settings file to start from (default: plask.ini here)");
     plask::cli::registerStreamCommands(app, run);
+    plask::cli::registerBurstCommands(app, run);
+    plask::cli::registerFcsCommands(app, run);
+    plask::cli::registerBatchCommands(app, run);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
