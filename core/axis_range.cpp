@@ -1,0 +1,32 @@
+#include "core/axis_range.h"
+
+#include <cmath>
+#include <utility>
+
+namespace plask {
+
+namespace {
+    // The smallest of 1, 2, 5 x 10^k not below raw.
+    double tidyStep(double raw)
+    {
+        const double power = std::pow(10.0, std::floor(std::log10(raw)));
+        for (const double factor : { 1.0, 2.0, 5.0 })
+            if (factor * power >= raw * (1.0 - 1e-12))
+                return factor * power;
+        return 10.0 * power;
+    }
+} // namespace
+
+AxisRange tidyAxisRange(double min, double max)
+{
+    if (!std::isfinite(min) || !std::isfinite(max))
+        return { min, max };
+    if (min > max)
+        std::swap(min, max);
+    if (max - min <= 0.0)
+        return { min, min + 1.0 };
+    const double step = tidyStep((max - min) / 5.0);
+    return { std::floor(min / step) * step, std::ceil(max / step) * step };
+}
+
+} // namespace plask

@@ -1,0 +1,20 @@
+#pragma once
+// Small commands of the program's shell: closing a channel and the help index.
+
+#include "core/app_state.h"
+#include "core/platform.h"
+
+namespace plask {
+
+inline constexpr const char* helpIndexText = "Help file not yet created";
+inline constexpr const char* helpIndexCaption = "Plask Help";
+
+// "Close": frees the active channel's burst results and stream without
+// asking. When no channel holds data afterwards the loaded bin width is
+// forgotten and both navigators are disabled. The trace is redrawn.
+void closeCommand(AppState& state, Platform& platform);
+
+// "Index" of the Help menu.
+void helpIndexCommand(Platform& platform);
+
+} // namespace plask
