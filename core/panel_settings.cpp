@@ -77,6 +77,12 @@ void endRegionSelection(AppState& state, Platform& platform)
     if (state.selectionMode == SelectionMode::region)
         state.selectionMode = SelectionMode::none;
     platform.selectionEnded(commandSelectRegion);
+    // Correlations run on the whole stream again.
+    PhotonStream& stream = streamOf(state, state.activeChannel);
+    if (stream.length > 0) {
+        stream.regionStart = 0;
+        stream.regionEnd = static_cast<std::int32_t>(stream.length - 1);
+    }
 }
 
 } // namespace plask

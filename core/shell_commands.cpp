@@ -1,5 +1,7 @@
 #include "core/shell_commands.h"
 
+#include "core/panel_settings.h"
+
 namespace plask {
 
 void closeCommand(AppState& state, Platform& platform)
@@ -24,5 +26,35 @@ void closeCommand(AppState& state, Platform& platform)
 }
 
 void helpIndexCommand(Platform& platform) { platform.showMessage(helpIndexText, helpIndexCaption); }
+
+namespace {
+    bool anyChannelLoaded(const AppState& state) { return isLoaded(state, 0) || isLoaded(state, 1); }
+} // namespace
+
+void toggleBackgroundSelection(AppState& state, Platform& platform)
+{
+    if (!anyChannelLoaded(state))
+        return;
+    if (state.selectionMode == SelectionMode::background)
+        endBackgroundSelection(state, platform);
+    else
+        state.selectionMode = SelectionMode::background;
+}
+
+void toggleRegionSelection(AppState& state, Platform& platform)
+{
+    if (!anyChannelLoaded(state))
+        return;
+    if (state.selectionMode == SelectionMode::region)
+        endRegionSelection(state, platform);
+    else
+        state.selectionMode = SelectionMode::region;
+}
+
+void toggleResultsWindow(AppState& state, Platform& platform)
+{
+    state.resultsShown = !state.resultsShown;
+    platform.setResultsWindowVisible(state.resultsShown);
+}
 
 } // namespace plask

@@ -17,4 +17,12 @@ void closeCommand(AppState& state, Platform& platform);
 // "Index" of the Help menu.
 void helpIndexCommand(Platform& platform);
 
+// "Select Background Level" and "Select Region for FCS": with data in memory,
+// switch their selection mode on, or end it when it is on already.
+void toggleBackgroundSelection(AppState& state, Platform& platform);
+void toggleRegionSelection(AppState& state, Platform& platform);
+
+// "Results ": shows the results window when hidden, hides it when shown.
+void toggleResultsWindow(AppState& state, Platform& platform);
+
 } // namespace plask

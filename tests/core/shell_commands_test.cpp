@@ -57,6 +57,61 @@ TEST(HelpIndex, ShowsItsMessage)
     EXPECT_EQ(platform.dialogs()[0].text, "Help file not yet created");
 }
 
+TEST(SelectionToggles, NothingWithoutData)
+{
+    AppState state;
+    testing::FakePlatform platform;
+    toggleBackgroundSelection(state, platform);
+    toggleRegionSelection(state, platform);
+    EXPECT_EQ(state.selectionMode, SelectionMode::none);
+    EXPECT_TRUE(platform.calls.empty());
+}
+
+TEST(SelectionToggles, RegionTwiceRestoresTheWholeStream)
+{
+    AppState state;
+    testing::FakePlatform platform;
+    testing::loadCounts(state, 0, std::vector<std::uint16_t>(5000, 1));
+    toggleRegionSelection(state, platform);
+    EXPECT_EQ(state.selectionMode, SelectionMode::region);
+    state.streams[0].regionStart = 100;
+    state.streams[0].regionEnd = 200;
+    toggleRegionSelection(state, platform);
+    EXPECT_EQ(state.selectionMode, SelectionMode::none);
+    EXPECT_EQ(state.streams[0].regionStart, 0u);
+    EXPECT_EQ(state.streams[0].regionEnd, 4999);
+    ASSERT_EQ(platform.callsNamed("selectionEnded").size(), 1u);
+    EXPECT_EQ(platform.callsNamed("selectionEnded")[0].text, "40081");
+}
+
+TEST(SelectionToggles, SwitchingModesDirectly)
+{
+    AppState state;
+    testing::FakePlatform platform;
+    testing::loadCounts(state, 1, std::vector<std::uint16_t>(5000, 1));
+    toggleBackgroundSelection(state, platform);
+    toggleRegionSelection(state, platform);
+    EXPECT_EQ(state.selectionMode, SelectionMode::region);
+    toggleBackgroundSelection(state, platform);
+    EXPECT_EQ(state.selectionMode, SelectionMode::background);
+    toggleBackgroundSelection(state, platform);
+    EXPECT_EQ(state.selectionMode, SelectionMode::none);
+}
+
+TEST(ResultsWindow, ToggleShowsAndHides)
+{
+    AppState state;
+    testing::FakePlatform platform;
+    toggleResultsWindow(state, platform);
+    EXPECT_TRUE(state.resultsShown);
+    toggleResultsWindow(state, platform);
+    EXPECT_FALSE(state.resultsShown);
+    const auto calls = platform.callsNamed("setResultsWindowVisible");
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].text, "1");
+    EXPECT_EQ(calls[1].text, "0");
+}
+
 TEST(WindowGeometry, ShareOfTheWorkAreaFollowsTheScreenRatio)
 {
     const WindowGeometry square = windowGeometry({ 1280, 1024, 984 });
