@@ -1,0 +1,253 @@
+#include "core/photon_count_file.h"
+
+#include "core/app_state.h"
+#include "core/correlator_file.h"
+#include "core/file_names.h"
+#include "core/little_endian.h"
+#include "core/text_format.h"
+#include "core/whole_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace plask {
+
+namespace {
+    constexpr std::size_t offsetByte3 = 3;
+    constexpr std::size_t offsetPacking = 4;
+    constexpr std::size_t offsetPackedSize = 8;
+    constexpr std::size_t offsetBins = 12;
+    constexpr std::size_t offsetMaxCount = 16;
+    constexpr std::size_t offsetBinWidth = 18;
+    constexpr std::size_t offsetOne = 20;
+    constexpr std::size_t offsetScale = 24;
+    constexpr std::size_t offsetExactBinWidth = 32;
+
+    constexpr const char* errorCaption = "PHC file error";
+
+    // Bits of the count in one packed byte; the run length sits above them.
+    [[nodiscard]] constexpr int countBits(std::uint8_t packing) { return packing + 1; }
+    [[nodiscard]] constexpr bool isRunPacking(std::uint8_t packing)
+    {
+        return packing == phcPackNibble || packing == phcPackFiveBits || packing == phcPackSixBits;
+    }
+    [[nodiscard]] constexpr std::size_t runCap(std::uint8_t packing)
+    {
+        return std::size_t { 1 } << (8 - countBits(packing));
+    }
+
+    // The bin width the file gives: the exact one when it is usable, else the
+    // whole microseconds; 0 when neither is.
+    double storedBinWidth(const std::uint8_t* header)
+    {
+        const double exact = loadLittleEndian<double>(header + offsetExactBinWidth);
+        if (std::isfinite(exact) && exact > 0.0)
+            return exact;
+        return loadLittleEndian<std::uint16_t>(header + offsetBinWidth);
+    }
+
+    int refuse(Platform& platform, Owner owner, const char* text)
+    {
+        platform.showMessage(text, errorCaption, owner);
+        return readRefused;
+    }
+} // namespace
+
+PhcPacking packingFor(std::uint16_t maxCount)
+{
+    if (maxCount < 16)
+        return phcPackNibble;
+    if (maxCount < 32)
+        return phcPackFiveBits;
+    if (maxCount < 64)
+        return phcPackSixBits;
+    return phcPackWords;
+}
+
+std::size_t packCounts(std::span<const std::uint16_t> counts, PhcPacking packing, std::span<std::uint8_t> out)
+{
+    if (packing == phcPackWords) {
+        for (std::size_t i = 0; i < counts.size(); ++i)
+            storeLittleEndian(out.data() + 2 * i, counts[i]);
+        return 2 * counts.size();
+    }
+    const std::size_t cap = runCap(packing);
+    const int shift = countBits(packing);
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < counts.size();) {
+        const std::uint16_t value = counts[i];
+        std::size_t run = 1;
+        while (run < cap && i + run < counts.size() && counts[i + run] == value)
+            ++run;
+        out[used++] = static_cast<std::uint8_t>(((run % cap) << shift) | value);
+        i += run;
+    }
+    return used;
+}
+
+bool unpackCounts(std::span<const std::uint8_t> packed, std::uint8_t packing, std::span<std::uint16_t> counts)
+{
+    if (packing == phcPackWords) {
+        if (packed.size() != 2 * counts.size())
+            return false;
+        for (std::size_t i = 0; i < counts.size(); ++i)
+            counts[i] = loadLittleEndian<std::uint16_t>(packed.data() + 2 * i);
+        return true;
+    }
+    if (!isRunPacking(packing))
+        return false;
+    const std::size_t cap = runCap(packing);
+    const int shift = countBits(packing);
+    const auto countMask = static_cast<std::uint8_t>((1u << shift) - 1);
+    std::size_t bin = 0;
+    for (const std::uint8_t byte : packed) {
+        const std::size_t stored = byte >> shift;
+        const std::size_t run = stored == 0 ? cap : stored;
+        if (run > counts.size() - bin)
+            return false;
+        std::fill_n(
+            counts.begin() + static_cast<std::ptrdiff_t>(bin), run, static_cast<std::uint16_t>(byte & countMask));
+        bin += run;
+    }
+    return bin == counts.size();
+}
+
+PhcHeader encodePhcHeader(
+    const PhotonStream& stream, PhcPacking packing, std::uint32_t packedSize, std::uint16_t maxCount)
+{
+    PhcHeader header {};
+    header[0] = 'P';
+    header[1] = 'H';
+    header[2] = 'C';
+    header[offsetByte3] = static_cast<std::uint8_t>(stream.phcHeaderByte3);
+    header[offsetPacking] = packing;
+    storeLittleEndian(header.data() + offsetPackedSize, packedSize);
+    storeLittleEndian(header.data() + offsetBins, stream.length);
+    storeLittleEndian(header.data() + offsetMaxCount, maxCount);
+    const double whole = std::isfinite(stream.binWidth) ? std::clamp(stream.binWidth, 0.0, 65535.0) : 0.0;
+    storeLittleEndian(header.data() + offsetBinWidth, static_cast<std::uint16_t>(whole));
+    header[offsetOne] = 1;
+    storeLittleEndian(header.data() + offsetScale, 1.0F);
+    storeLittleEndian(header.data() + offsetExactBinWidth, stream.binWidth);
+    return header;
+}
+
+int writePhotonCountData(const PhotonStream& stream, const std::string& path)
+{
+    const std::span<const std::uint16_t> bins = stream.bins();
+    // Counts may have changed since the load, so the packing follows the
+    // counts as they are now, not the largest count found at load.
+    const std::uint16_t maxCount = bins.empty() ? 0 : countRange(bins).max;
+    const PhcPacking packing = packingFor(maxCount);
+    PageArray<std::uint8_t> buffer = PageArray<std::uint8_t>::allocate(std::max<std::size_t>(2 * bins.size(), 1));
+    if (!buffer)
+        return 2;
+    const std::size_t packedSize = packCounts(bins, packing, buffer.span());
+    const PhcHeader header = encodePhcHeader(stream, packing, static_cast<std::uint32_t>(packedSize), maxCount);
+    if (!writeFileAtomically(path, { std::span<const std::uint8_t>(header), buffer.first(packedSize) }))
+        return 1;
+    return 0;
+}
+
+int writePhotonCountFile(Platform& platform, const PhotonStream& stream, bool pack)
+{
+    FileDialogRequest request;
+    request.filters = { { "Photon Count File (*.phc)", "*.phc" } };
+    request.defaultName = stripExtension(stream.fileTitle) + ".phc";
+    request.defaultExtension = ".phc";
+    const std::optional<std::string> path = platform.chooseSaveFile(request);
+    if (!path || path->empty())
+        return 4;
+    if (!pack)
+        return 0;
+    return writePhotonCountData(stream, *path);
+}
+
+void showPhotonCountWriteFailure(Platform& platform, int result)
+{
+    if (result == 1)
+        platform.showMessage("Could not write the photon count file.", "File I/O Error");
+    else if (result == 2)
+        platform.showMessage("Could not reserve needed memory.", "Memory Error");
+}
+
+void saveDataCommand(AppState& state, Platform& platform)
+{
+    const PhotonStream& stream = streamOf(state, state.activeChannel);
+    if (!isLoaded(state, state.activeChannel) || !stream.counts)
+        return;
+    if (stream.binWidth != stream.sourceResolution
+        && !platform.askYesNo(formatText("Original binwidth = %2.2f µs, new binwidth = %3.1f µs - continue?",
+                                  stream.sourceResolution, stream.binWidth),
+            "Binwidth change"))
+        return;
+    showPhotonCountWriteFailure(platform, writePhotonCountFile(platform, stream, true));
+}
+
+int readPhotonCountFile(Platform& platform, Owner owner, const std::string& path, PhotonStream& stream)
+{
+    const WholeFile file = readWholeFile(path);
+    if (file.result != readOk)
+        return file.result;
+    return decodePhotonCountFile(platform, owner, file.bytes(), stream);
+}
+
+int decodePhotonCountFile(Platform& platform, Owner owner, std::span<const std::uint8_t> file, PhotonStream& stream)
+{
+    if (file.empty())
+        return readNothing;
+    if (file.size() < 3 || file[0] != 'P' || file[1] != 'H' || file[2] != 'C')
+        return readRefused;
+    const char* damaged = "This PHC file is damaged: its packed data do not match its header.";
+    if (file.size() < phcHeaderSize)
+        return refuse(platform, owner, damaged);
+    const std::uint8_t* header = file.data();
+    const std::uint8_t packing = header[offsetPacking];
+    stream.fileType = fileTypePhotonCount;
+    stream.phcHeaderByte3 = header[offsetByte3];
+    stream.phcEncoding = packing;
+    const double binWidth = storedBinWidth(header);
+    stream.binWidth = binWidth;
+    stream.sourceResolution = binWidth;
+    if (!isRunPacking(packing) && packing != phcPackWords)
+        return refuse(platform, owner, "This type of PHC file is not yet supported.");
+    if (binWidth <= 0.0)
+        return refuse(platform, owner, "This PHC file gives no usable bin width.");
+
+    // Every size in the header is checked against the bytes that are there
+    // before anything is allocated.
+    const std::uint32_t packedSize = loadLittleEndian<std::uint32_t>(header + offsetPackedSize);
+    const std::uint32_t bins = loadLittleEndian<std::uint32_t>(header + offsetBins);
+    const std::span<const std::uint8_t> body = file.subspan(phcHeaderSize);
+    if (packedSize > body.size())
+        return refuse(platform, owner, damaged);
+    const std::span<const std::uint8_t> packed = body.first(packedSize);
+    const std::uint64_t mostBins = packing == phcPackWords ? packed.size() / 2 : packed.size() * runCap(packing);
+    if (bins > mostBins)
+        return refuse(platform, owner, damaged);
+    if (bins == 0)
+        return packed.empty() ? readNothing : refuse(platform, owner, damaged);
+
+    PageArray<std::uint16_t> counts = PageArray<std::uint16_t>::allocate(bins);
+    if (!counts)
+        return readNoMemory;
+    if (!unpackCounts(packed, packing, counts.span()))
+        return refuse(platform, owner, damaged);
+
+    std::uint64_t photons = 0;
+    for (const std::uint16_t count : counts.span())
+        photons += count;
+    const CountRange range = countRange(counts.span());
+    stream.counts = std::move(counts);
+    stream.length = bins;
+    stream.maxCount = range.max;
+    stream.minCount = range.min;
+    stream.photons = static_cast<double>(photons);
+    stream.duration = static_cast<double>(bins) * binWidth * 1e-6;
+    stream.rateKHz = stream.duration > 0.0 ? stream.photons / stream.duration / 1000.0 : 0.0;
+    stream.smoothPasses = 0;
+    return readOk;
+}
+
+} // namespace plask
