@@ -1,0 +1,149 @@
+#include "core/load_workflow.h"
+
+#include "core/correlator_file.h"
+#include "core/file_names.h"
+#include "core/photon_count_file.h"
+#include "core/selection_lists.h"
+#include "core/text_format.h"
+
+namespace plask {
+
+namespace {
+    std::size_t channelIndex(int channel) { return static_cast<std::size_t>(channel); }
+
+    FileDialogRequest openRequest()
+    {
+        FileDialogRequest request;
+        request.filters = { { "Vireo photon stream file (*.dat)", "*.dat" }, { "Photon count file (*.phc)", "*.phc" } };
+        return request;
+    }
+
+    int readStreamFile(
+        Platform& platform, Owner owner, int type, const std::string& path, PhotonStream& stream, double binWidthUs)
+    {
+        stream.fileType = static_cast<std::uint32_t>(type);
+        if (type == fileTypePhotonCount)
+            return readPhotonCountFile(platform, owner, path, stream);
+        return readCorrelatorStream(platform, path, stream, binWidthUs);
+    }
+
+    // A refused stream leaves the channel empty.
+    bool refuse(Platform& platform, PhotonStream& stream, const std::string& text, const char* caption)
+    {
+        platform.showMessage(text, caption);
+        releaseStream(stream);
+        return false;
+    }
+} // namespace
+
+void openCommand(AppState& state, Platform& platform)
+{
+    const int channel = state.activeChannel;
+    const std::size_t index = channelIndex(channel);
+    const PanelFields panel = platform.readPanel();
+    AnalysisSettings& settings = state.settings();
+    settings.binWidth = binWidthValues.at(panel.binWidthIndex < binWidthValues.size() ? panel.binWidthIndex : 0);
+    if (state.loadedBinWidth > 0.0 && state.loadedBinWidth != settings.binWidth) {
+        platform.showMessage(
+            formatText("Current binwidth setting is different then binwidth of loaded data - reset to %3.1f µs",
+                state.loadedBinWidth),
+            "Binwidth error");
+        return;
+    }
+    // Both questions are asked before anything is discarded, so a No to the
+    // second leaves the stream in memory too.
+    const bool overwrite = isLoaded(state, channel);
+    if (overwrite
+        && !platform.askYesNo(formatText("PS%d array contains data - overwrite?", channel + 1), "Data present"))
+        return;
+    if (state.burstDataPresent.at(index) != 0 && state.burstDataSaved.at(index) == 0
+        && !platform.askYesNo("Histogram and burst data not saved - continue? (This will overwrite data in the memory)",
+            "Data in memory"))
+        return;
+
+    if (overwrite) {
+        releaseStream(streamOf(state, channel));
+        state.loadedFlags.at(index) = 0;
+    }
+    if (state.burstDataPresent.at(index) != 0) {
+        releaseBurstSet(burstSetOf(state, channel));
+        state.burstDataPresent.at(index) = 0;
+        platform.releaseHistogramCharts();
+    }
+    loadStream(state, platform, channel, settings.binWidth);
+}
+
+bool loadStream(AppState& state, Platform& platform, int channel, double binWidthUs)
+{
+    const std::optional<std::string> path = platform.chooseOpenFile(openRequest());
+    if (!path || path->empty())
+        return false;
+    const int type = sniffFileType(*path);
+    if (type == fileTypeNone) {
+        platform.showMessage("Error opening file.", "File I/O Error");
+        return false;
+    }
+    const WaitCursor busy(platform);
+    PhotonStream& stream = streamOf(state, channel);
+    releaseStream(stream);
+    stream.filePath = *path;
+    stream.fileTitle = fileNameOf(*path);
+
+    const int result = readStreamFile(platform, Owner::mainWindow, type, *path, stream, binWidthUs);
+    if (result == readNoMemory)
+        return refuse(platform, stream, "Could not reserve needed memory.", "Memory Error");
+    if (result != readOk || stream.length < minimumStreamLength)
+        return refuse(platform, stream, "Too few data points at requested bin size.", "Setup error");
+    if (binWidthUs != state.settings().binWidth)
+        return true;
+    // A photon count file loads at its own bin width, which must still match
+    // the data in memory.
+    if (state.loadedBinWidth > 0.0 && stream.binWidth != state.loadedBinWidth)
+        return refuse(platform, stream,
+            formatText(
+                "The bin width of this file (%3.1f µs) differs from the bin width of the loaded data (%3.1f µs).",
+                stream.binWidth, state.loadedBinWidth),
+            "Binwidth error");
+    finishLoad(state, platform, channel);
+    return true;
+}
+
+void finishLoad(AppState& state, Platform& platform, int channel)
+{
+    const std::size_t index = channelIndex(channel);
+    PhotonStream& stream = streamOf(state, channel);
+    DisplayState& display = state.display;
+    // Both channels are shown over the length of the shorter one.
+    const int other = otherChannel(channel);
+    if (isLoaded(state, other) && streamOf(state, other).length < stream.length)
+        stream.length = streamOf(state, other).length;
+    display.displayLength = stream.length;
+    stream.regionStart = 0;
+    stream.regionEnd = static_cast<std::int32_t>(stream.length) - 1;
+    state.loadedFlags.at(index) = 1;
+    state.burstDataPresent.at(index) = 0;
+    state.burstDataSaved.at(index) = 0;
+    state.activeChannel = channel;
+    platform.activeChannelChanged(channel);
+    display.displayBinWidth = stream.binWidth;
+    state.loadedBinWidth = stream.binWidth;
+    display.totalTime = display.displayBinWidth * display.displayLength * 1e-6;
+    platform.resetNavigator();
+    platform.enableStreamNavigator(true);
+    state.showMarkers = state.settings().showMarkersDefault != 0;
+    platform.redrawTrace();
+}
+
+int loadForCorrelation(Platform& platform, const std::string& path, PhotonStream& scratch, double binWidthUs)
+{
+    const int type = sniffFileType(path);
+    if (type == fileTypeNone) {
+        platform.showMessage("Error opening file.", "File I/O Error", Owner::none);
+        return readCannotOpen;
+    }
+    // Nothing of an earlier load may survive a failed one.
+    releaseStream(scratch);
+    return readStreamFile(platform, Owner::none, type, path, scratch, binWidthUs);
+}
+
+} // namespace plask
