@@ -40,6 +40,7 @@ public:
     void resetNavigator() override { }
     void enableStreamNavigator(bool) override { }
     void enableBurstNavigator(bool) override { }
+    void showStreamInfo() override { }
     void selectionEnded(int) override { }
     void refreshHistogramChart(int) override { }
     void releaseHistogramCharts() override { }

@@ -75,6 +75,9 @@ public:
     virtual void resetNavigator() = 0;
     virtual void enableStreamNavigator(bool enabled) = 0;
     virtual void enableBurstNavigator(bool enabled) = 0;
+    // The counts or the background level changed: show both channels' rates
+    // and count ranges and "Background Counts" again on the control panel.
+    virtual void showStreamInfo() = 0;
     // A selection mode ended: uncheck the menu item, park the trace markers.
     virtual void selectionEnded(int menuItem) = 0;
     virtual void refreshHistogramChart(int row) = 0;

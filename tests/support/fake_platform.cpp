@@ -108,6 +108,7 @@ void FakePlatform::activeChannelChanged(int channel) { record("activeChannelChan
 void FakePlatform::resetNavigator() { record("resetNavigator"); }
 void FakePlatform::enableStreamNavigator(bool enabled) { record("enableStreamNavigator", enabled ? "1" : "0"); }
 void FakePlatform::enableBurstNavigator(bool enabled) { record("enableBurstNavigator", enabled ? "1" : "0"); }
+void FakePlatform::showStreamInfo() { record("showStreamInfo"); }
 void FakePlatform::selectionEnded(int menuItem) { record("selectionEnded", std::to_string(menuItem)); }
 void FakePlatform::refreshHistogramChart(int row) { record("refreshHistogramChart", std::to_string(row)); }
 void FakePlatform::releaseHistogramCharts() { record("releaseHistogramCharts"); }

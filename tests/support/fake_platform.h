@@ -58,6 +58,7 @@ public:
     void resetNavigator() override;
     void enableStreamNavigator(bool enabled) override;
     void enableBurstNavigator(bool enabled) override;
+    void showStreamInfo() override;
     void selectionEnded(int menuItem) override;
     void refreshHistogramChart(int row) override;
     void releaseHistogramCharts() override;
