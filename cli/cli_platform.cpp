@@ -57,4 +57,12 @@ bool CliPlatform::editFcsSetup(AnalysisSettings& settings)
     return true;
 }
 
+bool CliPlatform::runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions)
+{
+    if (segmentSetup)
+        segmentSetup(fields);
+    // A refusal cannot be answered from the command line: it cancels.
+    return actions.autocorrelate(fields);
+}
+
 } // namespace plask::cli

@@ -22,6 +22,8 @@ public:
     PanelFields panel;
     // Applied to the settings when a command shows the FCS setup dialog.
     std::function<void(AnalysisSettings&)> fcsSetup;
+    // Fills the segmental dialog's fields before "Autocorrelate" is pressed.
+    std::function<void(SegmentDialogFields&)> segmentSetup;
     std::vector<std::filesystem::path> savedFiles; // every path a Save dialog returned
     int messageCount = 0; // message boxes shown (errors and refusals)
 
@@ -34,6 +36,7 @@ public:
     PanelFields readPanel() override { return panel; }
     void setMinPhotonsField(std::string_view text) override;
     bool editFcsSetup(AnalysisSettings& settings) override;
+    bool runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions) override;
 
     void redrawTrace() override { }
     void activeChannelChanged(int) override { }

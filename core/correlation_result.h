@@ -50,6 +50,8 @@ struct CorrelationResult {
     std::uint32_t correlatedBins = 0;
     std::int32_t longestSegmentIndex = 0;
     PageArray<LagChannel> lags; // capacity may exceed lagCount after pooling
+    std::string curveTitle; // the chart's title: the command's description of the curve
+    double elapsedSeconds = 0.0; // computing time of the last run
 };
 
 } // namespace plask

@@ -8,6 +8,7 @@
 #include "core/analysis_settings.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,23 @@ struct PanelFields {
     bool showMarkers = true; // "Show Markers"
 };
 
+// The fields of the segmental correlation dialog ("Segmental  Autocorrelation").
+struct SegmentDialogFields {
+    std::string fileText; // "File:", the analysed file
+    std::string countText; // "Segments>min. length:", "%u out of %u"
+    std::string minimumText; // "Minimum time (µs):" as typed
+    std::size_t stepIndex = 0; // "MultiTau Step:" list
+    std::size_t binWidthIndex = 0; // "Bin width (µs) : " list
+};
+
+// What the segmental dialog's buttons do to the fields and the settings; the
+// command supplies them, the dialog calls them with its fields as typed.
+struct SegmentDialogActions {
+    std::function<void(SegmentDialogFields&)> reset; // "Reset": recount with the typed minimum
+    // "Autocorrelate": true ends the dialog; false keeps it open (a message said why).
+    std::function<bool(SegmentDialogFields&)> autocorrelate;
+};
+
 // Menu items whose check marks the selection modes set.
 inline constexpr int commandSelectBackground = 40027;
 inline constexpr int commandSelectRegion = 40081;
@@ -67,6 +85,12 @@ public:
     // The "FCS Setup" dialog over the settings; true when the user pressed OK
     // (the dialog has stored its fields), false on Cancel.
     virtual bool editFcsSetup(AnalysisSettings& settings) = 0;
+    // The segmental correlation dialog, modal: true when "Autocorrelate"
+    // ended it, false on "Cancel". Without a dialog to show it is cancelled.
+    virtual bool runSegmentDialog(SegmentDialogFields& /*fields*/, const SegmentDialogActions& /*actions*/)
+    {
+        return false;
+    }
 
     // --- Announcing ---
     virtual void redrawTrace() = 0;

@@ -103,6 +103,37 @@ bool FakePlatform::editFcsSetup(AnalysisSettings& settings)
     return true;
 }
 
+bool FakePlatform::runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions)
+{
+    record("runSegmentDialog", fields.countText, fields.fileText);
+    segmentDialogStates.push_back(fields);
+    const std::vector<SegmentDialogStep> script = takeFront(segmentDialogScripts, std::vector<SegmentDialogStep>());
+    for (const SegmentDialogStep& step : script) {
+        if (step.minimumText)
+            fields.minimumText = *step.minimumText;
+        if (step.stepIndex)
+            fields.stepIndex = *step.stepIndex;
+        if (step.binWidthIndex)
+            fields.binWidthIndex = *step.binWidthIndex;
+        bool ended = false;
+        switch (step.button) {
+        case SegmentDialogStep::Button::reset:
+            actions.reset(fields);
+            break;
+        case SegmentDialogStep::Button::autocorrelate:
+            ended = actions.autocorrelate(fields);
+            break;
+        case SegmentDialogStep::Button::cancel:
+            segmentDialogStates.push_back(fields);
+            return false;
+        }
+        segmentDialogStates.push_back(fields);
+        if (ended)
+            return true;
+    }
+    return false;
+}
+
 void FakePlatform::redrawTrace() { record("redrawTrace"); }
 void FakePlatform::activeChannelChanged(int channel) { record("activeChannelChanged", std::to_string(channel)); }
 void FakePlatform::resetNavigator() { record("resetNavigator"); }

@@ -22,6 +22,16 @@ struct PlatformCall {
 
 std::ostream& operator<<(std::ostream& out, const PlatformCall& call);
 
+// One button press in the segmental dialog, after typing or picking the
+// values that are set.
+struct SegmentDialogStep {
+    enum class Button { reset, autocorrelate, cancel };
+    std::optional<std::string> minimumText;
+    std::optional<std::size_t> stepIndex;
+    std::optional<std::size_t> binWidthIndex;
+    Button button = Button::autocorrelate;
+};
+
 class FakePlatform : public Platform {
 public:
     // Scripted answers, consumed front first. An empty queue answers No / Cancel.
@@ -31,6 +41,11 @@ public:
     std::deque<std::optional<std::string>> folderAnswers;
     // The FCS setup dialog: nothing means Cancel; settings are stored on OK.
     std::deque<std::optional<AnalysisSettings>> fcsSetupAnswers;
+    // The segmental dialog: one list of presses per opening; the dialog is
+    // cancelled when its list runs out (or when there is none).
+    std::deque<std::vector<SegmentDialogStep>> segmentDialogScripts;
+    // The dialog's fields at opening and after every press, in order.
+    std::vector<SegmentDialogFields> segmentDialogStates;
     PanelFields panel;
 
     std::vector<PlatformCall> calls;
@@ -52,6 +67,7 @@ public:
     PanelFields readPanel() override;
     void setMinPhotonsField(std::string_view text) override;
     bool editFcsSetup(AnalysisSettings& settings) override;
+    bool runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions) override;
 
     void redrawTrace() override;
     void activeChannelChanged(int channel) override;
