@@ -1,11 +1,18 @@
 #pragma once
 // Streams and results for the correlation tests.
 
+#include "core/app_state.h"
 #include "core/correlation_result.h"
+#include "core/correlator_file.h"
+#include "core/load_workflow.h"
 #include "core/photon_stream.h"
+#include "fake_platform.h"
+#include "test_files.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace plask::testing {
@@ -52,6 +59,34 @@ inline std::vector<std::uint16_t> randomCounts(std::size_t n, double mean, bool 
         counts[i] = static_cast<std::uint16_t>(std::min(value, 65535));
     }
     return counts;
+}
+
+// A 40 MHz correlator file whose 1 µs bins hold `counts` (photons of one
+// bin on consecutive ticks from the bin's start).
+inline std::string writeCorrelatorFile(const std::filesystem::path& path, const std::vector<std::uint16_t>& counts)
+{
+    std::vector<std::uint8_t> file;
+    appendCorrelatorHeader(file, 40);
+    std::uint64_t previous = 0;
+    for (std::size_t bin = 0; bin < counts.size(); ++bin)
+        for (std::uint16_t k = 0; k < counts[bin]; ++k) {
+            const std::uint64_t tick = bin * 40 + k;
+            appendCorrelatorEntry(file, tick - previous);
+            previous = tick;
+        }
+    writeBytes(path, file);
+    return path.string();
+}
+
+// "Open " into a channel at the bin width of the control panel's list entry.
+inline void openInto(
+    AppState& state, FakePlatform& platform, int channel, const std::string& path, std::size_t binWidthIndex = 2)
+{
+    state.activeChannel = channel;
+    platform.panel.binWidthIndex = binWidthIndex;
+    platform.openFileAnswers.push_back(path);
+    openCommand(state, platform);
+    platform.clear();
 }
 
 } // namespace plask::testing

@@ -1,0 +1,150 @@
+#include "correlation/correlation_commands.h"
+
+#include "core/load_workflow.h"
+#include "core/panel_settings.h"
+#include "core/shell_commands.h"
+#include "core/text_format.h"
+#include "core/whole_file.h"
+#include "correlation/multi_tau.h"
+
+#include <algorithm>
+
+namespace plask {
+
+namespace {
+    // Reads the file again at the correlation bin width. The loader shows
+    // its own messages; a memory shortage gets the memory message here.
+    bool rereadStream(Platform& platform, const std::string& path, PhotonStream& scratch, double binWidthUs)
+    {
+        const int code = loadForCorrelation(platform, path, scratch, binWidthUs);
+        if (code == readNoMemory)
+            platform.showMessage(memoryErrorText, memoryErrorCaption);
+        return code == 0;
+    }
+
+    void runCommand(AppState& state, Platform& platform, int channel, CorrelationKind kind)
+    {
+        CorrelationResult& result = correlationOf(state, channel);
+        const PhotonStream& stream = streamOf(state, channel);
+        const PhotonStream& reference = kind == correlationCross ? streamOf(state, 0) : stream;
+        if (state.settings().showFcsSetupFirst != 0 && !platform.editFcsSetup(state.settings()))
+            return;
+
+        const WaitCursor wait(platform);
+        endBackgroundSelection(state, platform);
+        const AnalysisSettings& settings = state.settings();
+        const double calcBinWidth = settings.fcsCalcBinWidth;
+        const int step = settings.fcsMultiTauStep;
+        const bool reread = calcBinWidth != settings.binWidth;
+
+        // In memory the region is taken as it is; otherwise both ends are
+        // mapped onto the file read again at the correlation bin width.
+        PhotonStream directCopy;
+        PhotonStream delayedCopy;
+        const PhotonStream* direct = &stream;
+        const PhotonStream* delayed = &reference;
+        std::int64_t first = stream.regionStart;
+        std::int64_t last = stream.regionEnd;
+        if (reread) {
+            if (!rereadStream(platform, stream.filePath, directCopy, calcBinWidth))
+                return;
+            direct = &directCopy;
+            delayed = &directCopy;
+            first = rescaleBinIndex(stream.regionStart, stream, directCopy);
+            last = rescaleBinIndex(stream.regionEnd, stream, directCopy);
+            if (kind == correlationCross) {
+                if (!rereadStream(platform, reference.filePath, delayedCopy, calcBinWidth))
+                    return;
+                delayed = &delayedCopy;
+                last = rescaleBinIndex(stream.regionEnd, reference, delayedCopy);
+            }
+        }
+        if (!fitRegion(platform, *direct, *delayed, first, last, step, calcBinWidth))
+            return;
+
+        result.kind = kind;
+        result.curveCount = 1;
+        result.sourceName = stream.filePath;
+        result.sourceBinWidthUs = stream.binWidth;
+        result.traceLengthS = state.display.totalTime;
+        const std::optional<double> elapsed = correlateRegion(platform, result, *direct, *delayed,
+            static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(last), step, calcBinWidth);
+        if (!elapsed)
+            return;
+
+        if (kind == correlationCross && reread) {
+            result.curveTitle = formatText("calc.time = %3.2f sec.", *elapsed);
+            platform.showCorrelationCurve(channel);
+        }
+        result.curveTitle = formatText("%s from %g to %g s,  MT step = %d (calc:%3.2f sec.)",
+            kind == correlationCross ? "CC" : "AC", static_cast<double>(first) * calcBinWidth * 1e-6,
+            static_cast<double>(last) * calcBinWidth * 1e-6, step, *elapsed);
+        platform.showCorrelationCurve(channel);
+        if (!state.resultsShown)
+            toggleResultsWindow(state, platform);
+    }
+} // namespace
+
+void dropCurveForMemory(Platform& platform, CorrelationResult& result)
+{
+    platform.showMessage(memoryErrorText, memoryErrorCaption);
+    result.lags.reset();
+    result.lagCount = 0;
+    result.elapsedSeconds = 0.0;
+}
+
+bool fitRegion(Platform& platform, const PhotonStream& direct, const PhotonStream& delayed, std::int64_t& first,
+    std::int64_t& last, int step, double calcBinWidthUs)
+{
+    // The delayed stream may be the shorter one: correlate the bins both hold.
+    first = std::max<std::int64_t>(first, 0);
+    last = std::min<std::int64_t>(last, std::int64_t { std::min(direct.length, delayed.length) } - 1);
+    const std::int64_t bins = std::max<std::int64_t>(last - first + 1, 0);
+    const std::uint64_t needed = minimumStretchBins(std::max(step, 1));
+    if (step >= 1 && static_cast<std::uint64_t>(bins) >= needed)
+        return true;
+    platform.showMessage(
+        formatText("Region too short for the correlation: %lld bins at %g µs, at least %llu needed "
+                   "for MT step %d.",
+            static_cast<long long>(bins), calcBinWidthUs, static_cast<unsigned long long>(needed), step),
+        analyzeErrorCaption);
+    return false;
+}
+
+std::optional<double> correlateRegion(Platform& platform, CorrelationResult& result, const PhotonStream& direct,
+    const PhotonStream& delayed, std::uint32_t first, std::uint32_t last, int step, double calcBinWidthUs)
+{
+    prepareCorrelation(result, first, last, step, calcBinWidthUs);
+    if (allocateLagChannels(result) != 0) {
+        dropCurveForMemory(platform, result);
+        return std::nullopt;
+    }
+    const std::optional<double> elapsed = &direct == &delayed ? autocorrelate(direct, result, first, last)
+                                                              : crossCorrelate(direct, delayed, result, first, last);
+    if (!elapsed) {
+        dropCurveForMemory(platform, result);
+        return std::nullopt;
+    }
+    result.elapsedSeconds = *elapsed;
+    return elapsed;
+}
+
+void autocorrelationCommand(AppState& state, Platform& platform, int channel)
+{
+    if (!isLoaded(state, channel)) {
+        platform.showMessage("No data loaded", analyzeErrorCaption);
+        return;
+    }
+    runCommand(state, platform, channel, correlationAuto);
+}
+
+void crossCorrelationCommand(AppState& state, Platform& platform, int channel)
+{
+    if (!isLoaded(state, 0) || !isLoaded(state, 1)) {
+        platform.showMessage("Both PS1 and PS2 needed.", analyzeErrorCaption);
+        return;
+    }
+    runCommand(state, platform, channel, correlationCross);
+}
+
+} // namespace plask
