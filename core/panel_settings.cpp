@@ -3,6 +3,8 @@
 #include "core/selection_lists.h"
 
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <limits>
 
 namespace plask {
@@ -24,6 +26,25 @@ std::int32_t leadingDecimal(std::string_view text)
             return negative ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max();
     }
     return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+double leadingNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i == text.size() || text[i] == '-')
+        return 0.0;
+    double value = 0.0;
+    const std::from_chars_result read = std::from_chars(text.data() + i, text.data() + text.size(), value);
+    if (read.ec != std::errc() || !std::isfinite(value))
+        return 0.0;
+    return negative ? -value : value;
 }
 
 PanelFields panelFieldsFrom(const AnalysisSettings& settings)

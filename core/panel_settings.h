@@ -12,6 +12,11 @@ namespace plask {
 // Out-of-range numbers saturate at the limits of a 32-bit integer.
 [[nodiscard]] std::int32_t leadingDecimal(std::string_view text);
 
+// The leading decimal number of a field's text with its fraction and
+// exponent ("12.5 µs" gives 12.5), 0 when there is none or it is not finite.
+// The same in every locale.
+[[nodiscard]] double leadingNumber(std::string_view text);
+
 // The panel's fields as they stand for the given settings (start-up values).
 [[nodiscard]] PanelFields panelFieldsFrom(const AnalysisSettings& settings);
 

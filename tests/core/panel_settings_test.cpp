@@ -16,6 +16,21 @@ TEST(LeadingDecimal, ReadsLikeTheNumberFields)
     EXPECT_EQ(leadingDecimal("99999999999999"), 2147483647);
 }
 
+TEST(LeadingNumber, ReadsFractionsAndStopsAtTheFirstOtherCharacter)
+{
+    EXPECT_EQ(leadingNumber(" 100.0"), 100.0);
+    EXPECT_EQ(leadingNumber("12.5 µs"), 12.5);
+    EXPECT_EQ(leadingNumber("+2e3x"), 2000.0);
+    EXPECT_EQ(leadingNumber("-0.25"), -0.25);
+    EXPECT_EQ(leadingNumber(".5"), 0.5);
+    EXPECT_EQ(leadingNumber("abc"), 0.0);
+    EXPECT_EQ(leadingNumber("+-3"), 0.0);
+    EXPECT_EQ(leadingNumber("-"), 0.0);
+    EXPECT_EQ(leadingNumber(""), 0.0);
+    EXPECT_EQ(leadingNumber("inf"), 0.0);
+    EXPECT_EQ(leadingNumber("1e999"), 0.0);
+}
+
 TEST(ReadPanelSettings, RaisesMinimumToTriggerAndWritesItBack)
 {
     AppState state;
