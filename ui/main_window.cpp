@@ -1,0 +1,324 @@
+#include "ui/main_window.h"
+
+#include "chart/chart.h"
+#include "chart/chart_page.h"
+#include "chart/printing.h"
+#include "core/navigator.h"
+#include "core/panel_settings.h"
+#include "core/settings_file.h"
+#include "core/shell_commands.h"
+#include "core/text_format.h"
+#include "ui/commands.h"
+#include "ui/control_panel.h"
+#include "ui/qt_platform.h"
+#include "ui/results_window.h"
+#include "ui/trace_view.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace plask::ui {
+
+namespace {
+    QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+    // The results page prints inside these fractions of the sheet.
+    const QRectF resultsPrintMargins(QPointF(0.05, 0.15), QPointF(0.95, 0.95));
+} // namespace
+
+MainWindow::MainWindow(AppState& state, QtPlatform& platform, const WindowGeometry& geometry)
+    : state_(state)
+    , platform_(platform)
+{
+    setObjectName(QStringLiteral("Plask"));
+    setWindowTitle(QStringLiteral("Plask.exe - Photon Stream Analysis"));
+    buildMenu();
+    buildAccelerators();
+
+    auto* client = new QWidget(this);
+    client->setAutoFillBackground(true);
+    QPalette white = client->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    client->setPalette(white);
+    tracePage_ = new chart::ChartPage(QStringLiteral("page1"), client);
+    panel_ = new ControlPanel(client);
+    // The panel stays docked along the bottom at full width; the trace takes the rest.
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(tracePage_, 1);
+    layout->addWidget(panel_, 0);
+    panel_->setFixedHeight(panel_->panelHeight());
+    setCentralWidget(client);
+
+    panel_->initialise(state_);
+    connect(panel_, &ControlPanel::command, this, &MainWindow::runCommand);
+    connect(panel_, &ControlPanel::zoomScrolled, this, &MainWindow::applyZoom);
+    connect(panel_, &ControlPanel::segmentScrolled, this, &MainWindow::selectSegment);
+
+    trace_ = new TraceView(state_, *tracePage_);
+    trace_->setParent(this);
+    connect(trace_, &TraceView::backgroundRegionSelected, this, [this] {
+        showBackgroundCounts();
+        platform_.refreshStatisticsPanel(state_.activeChannel);
+    });
+
+    results_ = new ResultsWindow(this);
+    results_->setGeometry(geometry.results.x, geometry.results.y, geometry.results.width, geometry.results.height);
+    results_->hide();
+    connect(results_, &ResultsWindow::closeRequested, this, [this] { runCommand(cmdResults); });
+
+    setGeometry(geometry.main.x, geometry.main.y, geometry.main.width, geometry.main.height);
+    platform_.attach(this);
+}
+
+MainWindow::~MainWindow() { platform_.attach(nullptr); }
+
+void MainWindow::buildMenu()
+{
+    for (const MenuDefinition& definition : mainMenu) {
+        QMenu* menu = menuBar()->addMenu(qs(definition.title));
+        for (const MenuItem& item : definition.items) {
+            if (item.id == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(qs(item.caption));
+            action->setObjectName(QStringLiteral("action%1").arg(item.id));
+            action->setCheckable(isCheckable(item.id));
+            const int id = item.id;
+            connect(action, &QAction::triggered, this, [this, action, id] {
+                // Check marks follow the program's state, not the click.
+                if (action->isCheckable())
+                    action->setChecked(!action->isChecked());
+                runCommand(id);
+            });
+            actions_[id] = action;
+        }
+    }
+}
+
+void MainWindow::buildAccelerators()
+{
+    const std::pair<Qt::Key, int> keys[] = { { Qt::Key_Left, cmdPreviousSegment },
+        { Qt::Key_PageDown, cmdNextBurst }, { Qt::Key_PageUp, cmdPreviousBurst }, { Qt::Key_Right, cmdNextSegment } };
+    for (const auto& [key, id] : keys) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, id = id] { runCommand(id); });
+    }
+}
+
+QAction* MainWindow::menuAction(int id) const
+{
+    const auto found = actions_.find(id);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+void MainWindow::runCommand(int id)
+{
+    switch (id) {
+    case cmdAutoscaleHistograms:
+        toggleSetting(id, state_.settings().autoscaleHistograms);
+        break;
+    case cmdAutoscaleY:
+        toggleSetting(id, state_.settings().autoscaleY);
+        break;
+    case cmdSubtractBackground:
+        toggleSetting(id, state_.settings().subtractBackground);
+        break;
+    case cmdShowMarkers:
+        state_.showMarkers = !state_.showMarkers;
+        panel_->setChecked(id, state_.showMarkers);
+        break;
+    case cmdSelectPS1:
+        setActiveChannel(0);
+        break;
+    case cmdSelectPS2:
+        setActiveChannel(1);
+        break;
+    case cmdPreviousBurst:
+    case cmdNextBurst:
+        showBurst(trace_->stepBurst(id));
+        break;
+    case cmdNextSegment:
+    case cmdPreviousSegment:
+        stepSegment(id);
+        break;
+    case cmdExit:
+        close();
+        break;
+    case cmdHelpIndex:
+        helpIndexCommand(platform_);
+        break;
+    case cmdClose:
+        closeCommand(state_, platform_);
+        break;
+    case cmdSelectBackground:
+        toggleBackgroundSelection(state_, platform_);
+        syncSelectionChecks();
+        break;
+    case cmdSelectRegion:
+        toggleRegionSelection(state_, platform_);
+        syncSelectionChecks();
+        break;
+    case cmdResults:
+        toggleResultsWindow(state_, platform_);
+        break;
+    case cmdShowData:
+        showData();
+        break;
+    case cmdPrintResults:
+    case cmdPrintBurstHist:
+        printResults();
+        break;
+    case cmdPrintSetup:
+    case cmdPrintSetupMenu:
+        chart::runPrintSetup(nullptr);
+        break;
+    case cmdPrinterOptions:
+    case cmdPrinterOptionsMenu:
+        chart::runPrinterOptions(this);
+        break;
+    default:
+        runAnalysisCommand(id);
+        break;
+    }
+}
+
+void MainWindow::toggleSetting(int id, std::int32_t& value)
+{
+    value = value != 0 ? 0 : 1;
+    panel_->setChecked(id, value != 0);
+}
+
+void MainWindow::setActiveChannel(int channel)
+{
+    state_.activeChannel = channel;
+    showActiveChannel(channel);
+}
+
+void MainWindow::showActiveChannel(int channel)
+{
+    panel_->setActiveChannel(channel);
+    // The burst markers belong to the channel they were placed for.
+    redrawTrace();
+}
+
+void MainWindow::syncSelectionChecks()
+{
+    actions_.at(cmdSelectBackground)->setChecked(state_.selectionMode == SelectionMode::background);
+    actions_.at(cmdSelectRegion)->setChecked(state_.selectionMode == SelectionMode::region);
+}
+
+void MainWindow::selectionEnded(int menuItem)
+{
+    if (QAction* action = menuAction(menuItem))
+        action->setChecked(false);
+    trace_->parkSelectionMarkers();
+    trace_->chart().redraw();
+}
+
+void MainWindow::showResultsWindow(bool visible)
+{
+    actions_.at(cmdResults)->setChecked(visible);
+    results_->setVisible(visible);
+}
+
+void MainWindow::redrawTrace() { showBurst(trace_->redraw()); }
+
+void MainWindow::showBurst(const std::optional<BurstCursor>& cursor)
+{
+    if (cursor)
+        panel_->setBurstTexts(QString::fromStdString(cursor->numberText),
+            QString::fromStdString(cursor->descriptionText));
+}
+
+void MainWindow::resetNavigator()
+{
+    plask::resetZoom(state_);
+    const NavigatorState& nav = state_.navigator;
+    panel_->setZoomSlider(lowestZoomStep(nav), nav.zoomMax, nav.zoomStep);
+    applyZoom(nav.zoomStep);
+    panel_->showStreamInfo(state_);
+    resetSegments();
+}
+
+void MainWindow::showStreamInfo() { panel_->showStreamInfo(state_); }
+
+void MainWindow::applyZoom(int position)
+{
+    plask::applyZoom(state_, position);
+    panel_->setNavigatorTexts(QString::fromStdString(segmentTimeText(state_.navigator)),
+        QString::fromStdString(segmentNumberText(state_.navigator)));
+    resetSegments();
+}
+
+void MainWindow::resetSegments()
+{
+    const std::uint32_t segments = state_.navigator.segmentsInStream;
+    plask::selectSegment(state_, 0);
+    panel_->setSegmentSlider(static_cast<int>(segments) - 1, static_cast<int>(segmentPageSize(segments)), 0);
+    panel_->setNavigatorTexts(QString::fromStdString(segmentTimeText(state_.navigator)), QStringLiteral("1"));
+    redrawTrace();
+}
+
+void MainWindow::selectSegment(int position)
+{
+    plask::selectSegment(state_, static_cast<std::uint32_t>(std::max(0, position)));
+    panel_->setNavigatorTexts(QString::fromStdString(segmentTimeText(state_.navigator)),
+        QString::fromStdString(segmentNumberText(state_.navigator)));
+    redrawTrace();
+}
+
+void MainWindow::stepSegment(int command)
+{
+    if (!panel_->segmentSliderHasFocus())
+        return;
+    if (const std::optional<std::uint32_t> segment = steppedSegment(state_.navigator, command)) {
+        panel_->setSegmentPosition(static_cast<int>(*segment));
+        selectSegment(static_cast<int>(*segment));
+    }
+}
+
+void MainWindow::showBackgroundCounts()
+{
+    panel_->setBackgroundCountsText(
+        QString::fromStdString(formatText("%u", static_cast<unsigned>(state_.settings().backgroundCounts))));
+}
+
+void MainWindow::showData() { trace_->chart().showDataWindow(trace_->plotOf(state_.activeChannel)); }
+
+void MainWindow::printResults()
+{
+    if (chart::printerAvailable()) {
+        chart::printWithinMargins(results_->page(), resultsPrintMargins, chart::sharedPrinter());
+        return;
+    }
+    // Without a printer the page goes to a PDF file.
+    const std::optional<std::string> path
+        = platform_.chooseSaveFile({ { { "PDF file (*.pdf)", "*.pdf" } }, "results.pdf", ".pdf" });
+    if (path)
+        chart::printToPdf(results_->page(), resultsPrintMargins, QString::fromStdString(*path));
+}
+
+bool MainWindow::runAnalysisCommand(int /*id*/) { return false; }
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // The panel's fields become the settings, which are saved in the start folder.
+    readPanelSettings(state_, platform_);
+    saveSettings(state_.store);
+    for (int channel = 0; channel < channelCount; ++channel) {
+        releaseStream(streamOf(state_, channel));
+        releaseBurstSet(burstSetOf(state_, channel));
+    }
+    state_.loadedFlags = {};
+    state_.burstDataPresent = {};
+    results_->hide();
+    event->accept();
+}
+
+} // namespace plask::ui

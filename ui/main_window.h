@@ -1,0 +1,81 @@
+#pragma once
+// The main window "Plask.exe - Photon Stream Analysis": the menu "MAINMENU",
+// the accelerators, the trace page above the docked control panel, the
+// hidden results window, and the one dispatcher every command goes through.
+
+#include "core/app_state.h"
+#include "core/burst_markers.h"
+#include "core/window_geometry.h"
+
+#include <QMainWindow>
+
+#include <map>
+#include <optional>
+
+class QAction;
+
+namespace plask::chart {
+class ChartPage;
+} // namespace plask::chart
+
+namespace plask::ui {
+
+class ControlPanel;
+class QtPlatform;
+class ResultsWindow;
+class TraceView;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(AppState& state, QtPlatform& platform, const WindowGeometry& geometry);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Runs a command identifier from the menu, an accelerator or the panel.
+    void runCommand(int id);
+
+    [[nodiscard]] ControlPanel& panel() const { return *panel_; }
+    [[nodiscard]] TraceView& trace() const { return *trace_; }
+    [[nodiscard]] chart::ChartPage& tracePage() const { return *tracePage_; }
+    [[nodiscard]] ResultsWindow& resultsWindow() const { return *results_; }
+    [[nodiscard]] QAction* menuAction(int id) const;
+
+    // What the platform seam announces.
+    void redrawTrace();
+    void showActiveChannel(int channel);
+    void resetNavigator();
+    void showStreamInfo();
+    void selectionEnded(int menuItem);
+    void showResultsWindow(bool visible);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu();
+    void buildAccelerators();
+    void applyZoom(int position);
+    void resetSegments();
+    void selectSegment(int position);
+    void stepSegment(int command);
+    void showBurst(const std::optional<BurstCursor>& cursor);
+    void setActiveChannel(int channel);
+    void toggleSetting(int id, std::int32_t& value);
+    void syncSelectionChecks();
+    void showBackgroundCounts();
+    void printResults();
+    void showData();
+    bool runAnalysisCommand(int id);
+
+    AppState& state_;
+    QtPlatform& platform_;
+    ControlPanel* panel_ = nullptr; // Qt children of the window
+    chart::ChartPage* tracePage_ = nullptr;
+    TraceView* trace_ = nullptr;
+    ResultsWindow* results_ = nullptr;
+    std::map<int, QAction*> actions_;
+};
+
+} // namespace plask::ui

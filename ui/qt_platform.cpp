@@ -1,0 +1,174 @@
+#include "ui/qt_platform.h"
+
+#include "ui/control_panel.h"
+#include "ui/main_window.h"
+
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+namespace plask::ui {
+
+namespace {
+    QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+    QStringList nameFilters(const FileDialogRequest& request)
+    {
+        QStringList filters;
+        for (const FileFilter& filter : request.filters)
+            filters << nameFilter(filter);
+        return filters;
+    }
+} // namespace
+
+QString nameFilter(const FileFilter& filter)
+{
+    const QString description = qs(filter.description);
+    // "Vireo photon stream file (*.dat)" already names its pattern.
+    if (description.contains(u'(') || filter.pattern.empty())
+        return description;
+    return description + QStringLiteral(" (") + qs(filter.pattern) + u')';
+}
+
+QtPlatform::~QtPlatform() = default;
+
+void QtPlatform::attach(MainWindow* window) { window_ = window; }
+
+QWidget* QtPlatform::ownerWindow() const { return window_; }
+
+void QtPlatform::showMessage(std::string_view text, std::string_view caption, Owner owner)
+{
+    QMessageBox box(QMessageBox::NoIcon, qs(caption), qs(text), QMessageBox::Ok,
+        owner == Owner::mainWindow ? ownerWindow() : nullptr);
+    box.exec();
+}
+
+bool QtPlatform::askYesNo(std::string_view text, std::string_view caption)
+{
+    QMessageBox box(QMessageBox::Question, qs(caption), qs(text), QMessageBox::Yes | QMessageBox::No, ownerWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtPlatform::chooseOpenFile(const FileDialogRequest& request)
+{
+    if (!pendingOpenFiles.empty()) {
+        std::string path = std::move(pendingOpenFiles.front());
+        pendingOpenFiles.pop_front();
+        return path;
+    }
+    QFileDialog dialog(ownerWindow(), QString(), lastFolder_);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly);
+    dialog.setNameFilters(nameFilters(request));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    lastFolder_ = dialog.directory().absolutePath();
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
+std::optional<std::string> QtPlatform::chooseSaveFile(const FileDialogRequest& request)
+{
+    QFileDialog dialog(ownerWindow(), QString(), lastFolder_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(nameFilters(request));
+    QString suffix = qs(request.defaultExtension);
+    if (suffix.startsWith(u'.'))
+        suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    dialog.selectFile(qs(request.defaultName));
+    // QFileDialog asks before overwriting an existing file.
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    lastFolder_ = dialog.directory().absolutePath();
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
+std::optional<std::string> QtPlatform::chooseFolder(std::string_view title)
+{
+    const QString folder = QFileDialog::getExistingDirectory(ownerWindow(), qs(title), lastFolder_);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder.toStdString();
+}
+
+void QtPlatform::setWaitCursor(bool busy)
+{
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+PanelFields QtPlatform::readPanel() { return window_ ? window_->panel().fields() : PanelFields {}; }
+
+void QtPlatform::setMinPhotonsField(std::string_view text)
+{
+    if (window_)
+        window_->panel().setMinPhotonsText(qs(text));
+}
+
+bool QtPlatform::editFcsSetup(AnalysisSettings& /*settings*/)
+{
+    // Stand-in until the "FCSSETUP" dialog exists: OK with the settings unchanged.
+    return true;
+}
+
+void QtPlatform::redrawTrace()
+{
+    if (window_)
+        window_->redrawTrace();
+}
+
+void QtPlatform::activeChannelChanged(int channel)
+{
+    if (window_)
+        window_->showActiveChannel(channel);
+}
+
+void QtPlatform::resetNavigator()
+{
+    if (window_)
+        window_->resetNavigator();
+}
+
+void QtPlatform::enableStreamNavigator(bool enabled)
+{
+    if (window_)
+        window_->panel().enableStreamNavigator(enabled);
+}
+
+void QtPlatform::enableBurstNavigator(bool enabled)
+{
+    if (window_)
+        window_->panel().enableBurstNavigator(enabled);
+}
+
+void QtPlatform::showStreamInfo()
+{
+    if (window_)
+        window_->showStreamInfo();
+}
+
+void QtPlatform::selectionEnded(int menuItem)
+{
+    if (window_)
+        window_->selectionEnded(menuItem);
+}
+
+// The results window's charts arrive with the next piece of work; until then
+// their refreshes have nothing to draw.
+void QtPlatform::refreshHistogramChart(int /*row*/) { }
+void QtPlatform::releaseHistogramCharts() { }
+void QtPlatform::refreshStatisticsPanel(int /*channel*/) { }
+void QtPlatform::showCorrelationCurve(int /*slot*/) { }
+
+void QtPlatform::setResultsWindowVisible(bool visible)
+{
+    if (window_)
+        window_->showResultsWindow(visible);
+}
+
+} // namespace plask::ui
