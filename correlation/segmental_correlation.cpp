@@ -1,0 +1,208 @@
+#include "correlation/segmental_correlation.h"
+
+#include "core/load_workflow.h"
+#include "core/panel_settings.h"
+#include "core/selection_lists.h"
+#include "core/shell_commands.h"
+#include "core/text_format.h"
+#include "core/whole_file.h"
+#include "correlation/correlation_commands.h"
+#include "correlation/multi_tau.h"
+#include "correlation/segments.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace plask {
+
+namespace {
+    double selectedBinWidth(const SegmentDialogFields& fields)
+    {
+        return binWidthValues.at(fields.binWidthIndex < binWidthValues.size() ? fields.binWidthIndex : 0);
+    }
+
+    std::uint16_t selectedStep(const SegmentDialogFields& fields)
+    {
+        return multiTauStepValues.at(fields.stepIndex < multiTauStepValues.size() ? fields.stepIndex : 0);
+    }
+
+    void showCount(const CorrelationResult& table, SegmentDialogFields& fields)
+    {
+        fields.countText = formatText("%u out of %u", table.curveCount, static_cast<unsigned>(table.segmentCount));
+    }
+
+    // The selected segments at the bin width of the data read again, clipped
+    // to them; segments too short for the step there are left out.
+    std::vector<CalcStretch> stretchesToPool(const CorrelationResult& table, const PhotonStream& data, int step)
+    {
+        std::vector<CalcStretch> stretches;
+        const auto needed = static_cast<std::int64_t>(minimumStretchBins(step));
+        for (int i = 0; i < table.segmentCount; ++i) {
+            if (table.segmentSelected[static_cast<std::size_t>(i)] == 0)
+                continue;
+            CalcStretch stretch;
+            stretch.first = rescaleBinIndex(
+                table.segmentStart[static_cast<std::size_t>(i)], table.sourceBinWidthUs, data.binWidth);
+            stretch.last = std::min<std::int64_t>(
+                rescaleBinIndex(table.segmentEnd[static_cast<std::size_t>(i)], table.sourceBinWidthUs, data.binWidth),
+                std::int64_t { data.length } - 1);
+            if (stretch.first >= 0 && stretch.bins() >= needed)
+                stretches.push_back(stretch);
+        }
+        return stretches;
+    }
+
+    int dropCurve(CorrelationResult& result)
+    {
+        result.lags.reset();
+        result.lagCount = 0;
+        result.curveCount = 0;
+        return 2;
+    }
+} // namespace
+
+SegmentDialogFields openSegmentDialog(
+    const AnalysisSettings& settings, const BurstSet& set, std::uint32_t length, CorrelationResult& table)
+{
+    SegmentDialogFields fields;
+    fields.fileText = set.sourceName;
+    fields.stepIndex = indexOfValue<std::uint16_t>(settings.segFcsMultiTauStep, multiTauStepValues);
+    fields.minimumText = formatText("%5.1f", settings.segFcsMinTime);
+    table.minSegmentUs = settings.segFcsMinTime;
+    fields.binWidthIndex = indexOfValue<double>(settings.fcsCalcBinWidth, binWidthValues);
+    table.calcBinWidthUs = settings.fcsCalcBinWidth;
+    findSegments(set, table, length, selectedStep(fields));
+    showCount(table, fields);
+    return fields;
+}
+
+void pressSegmentReset(AnalysisSettings& settings, CorrelationResult& table, SegmentDialogFields& fields)
+{
+    double minimum = leadingNumber(fields.minimumText);
+    const double binWidth = selectedBinWidth(fields);
+    table.calcBinWidthUs = binWidth;
+    settings.fcsCalcBinWidth = binWidth;
+    // The minimum is never below one correlation bin.
+    if (binWidth > minimum) {
+        minimum = binWidth;
+        fields.minimumText = formatText("%5.1f", minimum);
+    }
+    table.minSegmentUs = minimum;
+    settings.segFcsMinTime = minimum;
+    reselectSegments(table, selectedStep(fields));
+    showCount(table, fields);
+}
+
+bool pressSegmentAutocorrelate(
+    AnalysisSettings& settings, CorrelationResult& table, SegmentDialogFields& fields, Platform& platform)
+{
+    const double binWidth = selectedBinWidth(fields);
+    table.calcBinWidthUs = binWidth;
+    settings.fcsCalcBinWidth = binWidth;
+    table.minSegmentUs = leadingNumber(fields.minimumText);
+    settings.segFcsMinTime = table.minSegmentUs;
+    settings.fcsMultiTauStep = selectedStep(fields);
+    reselectSegments(table, settings.fcsMultiTauStep);
+    showCount(table, fields);
+    if (table.curveCount > 0)
+        return true;
+    platform.showMessage(noSegmentText, analyzeErrorCaption);
+    return false;
+}
+
+int runSegmentalAutocorrelation(AppState& state, Platform& platform, int channel)
+{
+    const WaitCursor wait(platform);
+    CorrelationResult& result = correlationOf(state, channel);
+    const PhotonStream& stream = streamOf(state, channel);
+    result.kind = correlationSegmentalAuto;
+    const AnalysisSettings& settings = state.settings();
+    const int step = settings.fcsMultiTauStep;
+
+    // Always the file as stored, whatever was done to the data in memory.
+    PhotonStream data;
+    const int code = loadForCorrelation(platform, stream.filePath, data, settings.fcsCalcBinWidth);
+    if (code != 0) {
+        if (code == readNoMemory)
+            platform.showMessage(memoryErrorText, memoryErrorCaption);
+        return dropCurve(result);
+    }
+    result.calcBinWidthUs = settings.fcsCalcBinWidth;
+    result.traceLengthS = state.display.totalTime;
+    const std::vector<CalcStretch> stretches = stretchesToPool(result, data, step);
+    if (stretches.empty()) {
+        platform.showMessage(noSegmentText, analyzeErrorCaption);
+        return dropCurve(result);
+    }
+
+    // The lag array is sized for the longest stretch; each stretch then
+    // reaches the levels its own length allows.
+    const auto longest = std::max_element(stretches.begin(), stretches.end(),
+        [](const CalcStretch& a, const CalcStretch& b) { return a.bins() < b.bins(); });
+    prepareCorrelation(result, static_cast<std::uint32_t>(longest->first), static_cast<std::uint32_t>(longest->last),
+        step, result.calcBinWidthUs);
+    if (allocateLagChannels(result) != 0) {
+        dropCurveForMemory(platform, result);
+        return dropCurve(result);
+    }
+
+    result.curveCount = 0;
+    result.elapsedSeconds = 0.0;
+    result.curveTitle = stream.filePath;
+    double shownLevels = 0.0;
+    std::int32_t shownLags = 0;
+    for (const CalcStretch& stretch : stretches) {
+        const auto first = static_cast<std::uint32_t>(stretch.first);
+        const auto last = static_cast<std::uint32_t>(stretch.last);
+        prepareCorrelation(result, first, last, step, result.calcBinWidthUs);
+        const std::optional<double> elapsed = autocorrelate(data, result, first, last);
+        if (!elapsed) {
+            dropCurveForMemory(platform, result);
+            return dropCurve(result);
+        }
+        result.elapsedSeconds += *elapsed;
+        ++result.curveCount;
+        // Show (and save) every record that holds pooled sums, not only the
+        // levels of the stretch added last: in the end those of the longest.
+        shownLevels = std::max(shownLevels, result.levelCount);
+        shownLags = std::max(shownLags, result.lagCount);
+        result.levelCount = shownLevels;
+        result.lagCount = shownLags;
+        platform.showCorrelationCurve(channel);
+    }
+    return 0;
+}
+
+void segmentalAutocorrelationCommand(AppState& state, Platform& platform, int channel)
+{
+    if (!isLoaded(state, channel)) {
+        platform.showMessage("No data loaded", analyzeErrorCaption);
+        return;
+    }
+    if (state.burstDataPresent.at(static_cast<std::size_t>(channel)) == 0) {
+        platform.showMessage("Burst array empty - carry out a burst analysis first.", analyzeErrorCaption);
+        return;
+    }
+    const PhotonStream& stream = streamOf(state, channel);
+    const BurstSet& set = burstSetOf(state, channel);
+    // The dialog works on a draft table, so that Cancel leaves the slot's
+    // curve and its labels as they were.
+    CorrelationResult draft;
+    SegmentDialogFields fields = openSegmentDialog(state.settings(), set, stream.length, draft);
+    const SegmentDialogActions actions {
+        [&](SegmentDialogFields& typed) { pressSegmentReset(state.settings(), draft, typed); },
+        [&](SegmentDialogFields& typed) { return pressSegmentAutocorrelate(state.settings(), draft, typed, platform); },
+    };
+    if (!platform.runSegmentDialog(fields, actions))
+        return;
+
+    CorrelationResult& result = correlationOf(state, channel);
+    adoptSegmentTable(result, draft);
+    result.sourceName = stream.fileTitle;
+    endBackgroundSelection(state, platform);
+    if (!state.resultsShown)
+        toggleResultsWindow(state, platform);
+    (void)runSegmentalAutocorrelation(state, platform, channel);
+}
+
+} // namespace plask
