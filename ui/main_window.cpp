@@ -3,8 +3,11 @@
 #include "chart/chart.h"
 #include "chart/chart_page.h"
 #include "chart/printing.h"
+#include "correlation/correlation_commands.h"
+#include "core/load_workflow.h"
 #include "core/navigator.h"
 #include "core/panel_settings.h"
+#include "core/photon_count_file.h"
 #include "core/settings_file.h"
 #include "core/shell_commands.h"
 #include "core/text_format.h"
@@ -304,7 +307,27 @@ void MainWindow::printResults()
         chart::printToPdf(results_->page(), resultsPrintMargins, QString::fromStdString(*path));
 }
 
-bool MainWindow::runAnalysisCommand(int /*id*/) { return false; }
+bool MainWindow::runAnalysisCommand(int id)
+{
+    const int channel = state_.activeChannel;
+    switch (id) {
+    case cmdOpen:
+        openCommand(state_, platform_);
+        return true;
+    case cmdSaveData:
+        saveDataCommand(state_, platform_);
+        return true;
+    case cmdAutocorrelation:
+        autocorrelationCommand(state_, platform_, channel);
+        return true;
+    case cmdCrossCorrelation:
+        crossCorrelationCommand(state_, platform_, channel);
+        return true;
+    default:
+        // Menu items without an action: "Analyze Co-Bursts", "Seg. Cross-Correlation", "Seg. FCS Setup".
+        return false;
+    }
+}
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {

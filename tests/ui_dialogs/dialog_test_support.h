@@ -1,0 +1,55 @@
+#pragma once
+// Dialogs shown offscreen and worked like a user: typing into fields,
+// picking list entries, clicking buttons.
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace plask::testing {
+
+template <typename W> W& childOf(const QWidget& parent, const char* name)
+{
+    W* widget = parent.findChild<W*>(QString::fromLatin1(name));
+    if (widget == nullptr)
+        throw std::runtime_error(std::string("no widget ") + name);
+    return *widget;
+}
+
+inline void showDialog(QDialog& dialog)
+{
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+}
+
+inline QString fieldText(const QWidget& dialog, const char* name) { return childOf<QLineEdit>(dialog, name).text(); }
+
+inline void type(const QWidget& dialog, const char* name, const QString& text)
+{
+    QLineEdit& field = childOf<QLineEdit>(dialog, name);
+    field.selectAll();
+    QTest::keyClick(&field, Qt::Key_Delete);
+    QTest::keyClicks(&field, text);
+}
+
+inline void click(const QWidget& dialog, const char* name)
+{
+    QTest::mouseClick(&childOf<QAbstractButton>(dialog, name), Qt::LeftButton);
+}
+
+inline void pick(const QWidget& dialog, const char* name, int index)
+{
+    childOf<QComboBox>(dialog, name).setCurrentIndex(index);
+}
+
+inline QString listText(const QWidget& dialog, const char* name)
+{
+    return childOf<QComboBox>(dialog, name).currentText();
+}
+
+} // namespace plask::testing
