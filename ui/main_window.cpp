@@ -13,6 +13,7 @@
 #include "core/text_format.h"
 #include "ui/commands.h"
 #include "ui/control_panel.h"
+#include "ui/dialogs/setup_commands.h"
 #include "ui/qt_platform.h"
 #include "ui/results_window.h"
 #include "ui/trace_view.h"
@@ -169,6 +170,12 @@ void MainWindow::runCommand(int id)
         break;
     case cmdResults:
         toggleResultsWindow(state_, platform_);
+        break;
+    case cmdDisplaySetup:
+    case cmdFcsSetup:
+    case cmdHistogramSetup:
+    case cmdAbout:
+        runSetupDialog(id, state_, platform_, this, [this] { runCommand(cmdAutoscaleY); });
         break;
     case cmdShowData:
         showData();

@@ -1,6 +1,8 @@
 #include "ui/qt_platform.h"
 
 #include "ui/control_panel.h"
+#include "ui/dialogs/fcs_setup_dialog.h"
+#include "ui/dialogs/segment_dialog.h"
 #include "ui/main_window.h"
 
 #include <QFileDialog>
@@ -110,10 +112,16 @@ void QtPlatform::setMinPhotonsField(std::string_view text)
         window_->panel().setMinPhotonsText(qs(text));
 }
 
-bool QtPlatform::editFcsSetup(AnalysisSettings& /*settings*/)
+bool QtPlatform::editFcsSetup(AnalysisSettings& settings)
 {
-    // Stand-in until the "FCSSETUP" dialog exists: OK with the settings unchanged.
-    return true;
+    FcsSetupDialog dialog(settings, ownerWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPlatform::runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions)
+{
+    SegmentDialog dialog(fields, actions, ownerWindow());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void QtPlatform::redrawTrace()

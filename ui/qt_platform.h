@@ -38,6 +38,7 @@ public:
     PanelFields readPanel() override;
     void setMinPhotonsField(std::string_view text) override;
     bool editFcsSetup(AnalysisSettings& settings) override;
+    bool runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions) override;
 
     void redrawTrace() override;
     void activeChannelChanged(int channel) override;

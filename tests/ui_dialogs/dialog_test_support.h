@@ -3,11 +3,15 @@
 // picking list entries, clicking buttons.
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -37,7 +41,7 @@ inline void type(const QWidget& dialog, const char* name, const QString& text)
     QTest::keyClicks(&field, text);
 }
 
-inline void click(const QWidget& dialog, const char* name)
+inline void press(const QWidget& dialog, const char* name)
 {
     QTest::mouseClick(&childOf<QAbstractButton>(dialog, name), Qt::LeftButton);
 }
@@ -50,6 +54,25 @@ inline void pick(const QWidget& dialog, const char* name, int index)
 inline QString listText(const QWidget& dialog, const char* name)
 {
     return childOf<QComboBox>(dialog, name).currentText();
+}
+
+// Works the next modal dialog the program opens, once it shows: the test
+// starts the command after this call, and the command's exec() returns when
+// `work` has clicked OK or Cancel.
+inline void whenDialogOpens(std::function<void(QDialog&)> work)
+{
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, work = std::move(work), tries = 0]() mutable {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr && ++tries < 500)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog != nullptr)
+            work(*dialog);
+    });
+    timer->start();
 }
 
 } // namespace plask::testing

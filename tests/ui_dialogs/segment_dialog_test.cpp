@@ -56,7 +56,7 @@ namespace {
         type(dialog, "minimumTime", QStringLiteral("2500"));
         pick(dialog, "stepList", 0);
         pick(dialog, "binWidthList", 10);
-        click(dialog, "resetButton");
+        press(dialog, "resetButton");
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_EQ(seen[0].minimumText, "2500");
         EXPECT_EQ(seen[0].stepIndex, 0u);
@@ -71,11 +71,11 @@ namespace {
         ui::SegmentDialog dialog(fields, actions);
         showDialog(dialog);
         type(dialog, "minimumTime", QStringLiteral("0"));
-        click(dialog, "autocorrelateButton");
+        press(dialog, "autocorrelateButton");
         EXPECT_TRUE(dialog.isVisible());
         type(dialog, "minimumTime", QStringLiteral("50"));
         pick(dialog, "stepList", 5);
-        click(dialog, "autocorrelateButton");
+        press(dialog, "autocorrelateButton");
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
         ASSERT_EQ(seen.size(), 2u);
@@ -87,7 +87,7 @@ namespace {
     {
         ui::SegmentDialog dialog(fields, actions);
         showDialog(dialog);
-        click(dialog, "cancelButton");
+        press(dialog, "cancelButton");
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
         EXPECT_TRUE(seen.empty());
     }

@@ -31,8 +31,8 @@ namespace {
 
         pick(dialog, "stepList", 8);
         pick(dialog, "binWidthList", 10);
-        click(dialog, "showFcsSetupFirst");
-        click(dialog, "okButton");
+        press(dialog, "showFcsSetupFirst");
+        press(dialog, "okButton");
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
         EXPECT_EQ(settings.fcsMultiTauStep, 128);
         EXPECT_EQ(settings.fcsCalcBinWidth, 500.0);
@@ -48,7 +48,7 @@ namespace {
         showDialog(dialog);
         EXPECT_EQ(listText(dialog, "binWidthList"), QStringLiteral("0.1 µs"));
         EXPECT_EQ(listText(dialog, "stepList"), QStringLiteral("2"));
-        click(dialog, "okButton");
+        press(dialog, "okButton");
         EXPECT_EQ(settings.fcsCalcBinWidth, 0.1);
         EXPECT_EQ(settings.fcsMultiTauStep, 2);
     }
@@ -61,8 +61,8 @@ namespace {
         showDialog(dialog);
         pick(dialog, "stepList", 0);
         pick(dialog, "binWidthList", 0);
-        click(dialog, "showFcsSetupFirst");
-        click(dialog, "cancelButton");
+        press(dialog, "showFcsSetupFirst");
+        press(dialog, "cancelButton");
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
         EXPECT_EQ(settings, before);
     }
@@ -101,9 +101,9 @@ namespace {
         type(dialog, "intervalBinSize", QStringLiteral("2e-3"));
         type(dialog, "histogramBins", QStringLiteral("64"));
         type(dialog, "appendFileName", QStringLiteral("all.txt"));
-        click(dialog, "showHistSetupFirst");
-        click(dialog, "appendBurstResults");
-        click(dialog, "okButton");
+        press(dialog, "showHistSetupFirst");
+        press(dialog, "appendBurstResults");
+        press(dialog, "okButton");
         EXPECT_EQ(settings.burstHistBinSize, 5.0);
         EXPECT_EQ(settings.widthHistBinSize, 0.75);
         EXPECT_EQ(settings.intervalHistBinSize, 0.002);
@@ -125,7 +125,7 @@ namespace {
         ui::HistSetupDialog dialog(settings);
         showDialog(dialog);
         type(dialog, "histogramBins", QString::fromUtf8(GetParam().typed));
-        click(dialog, "okButton");
+        press(dialog, "okButton");
         EXPECT_EQ(settings.histogramBins, GetParam().stored);
     }
 
@@ -141,8 +141,8 @@ namespace {
         ui::HistSetupDialog dialog(settings);
         showDialog(dialog);
         type(dialog, "histogramBins", QStringLiteral("7"));
-        click(dialog, "appendBurstResults");
-        click(dialog, "cancelButton");
+        press(dialog, "appendBurstResults");
+        press(dialog, "cancelButton");
         EXPECT_EQ(settings, before);
     }
 
@@ -198,14 +198,14 @@ namespace {
     TEST_F(DisplaySetupTest, OkStoresTheModeConstantsAndBleedFactors)
     {
         ui::DisplaySetupDialog& d = open();
-        click(d, "displaySinglePoint");
+        press(d, "displaySinglePoint");
         type(d, "offsetC1", QStringLiteral("3"));
         type(d, "offsetC2", QStringLiteral("x"));
         type(d, "scaleA1", QStringLiteral("2.5"));
         type(d, "scaleA2", QStringLiteral("-1"));
         type(d, "bleedFrac12", QStringLiteral("0.5"));
         type(d, "bleedFrac21", QStringLiteral("0.25"));
-        click(d, "okButton");
+        press(d, "okButton");
         const AnalysisSettings& s = state.settings();
         EXPECT_EQ(d.result(), QDialog::Accepted);
         EXPECT_EQ(state.currentDisplayMode, displaySinglePoint);
@@ -222,25 +222,25 @@ namespace {
 
     TEST_F(DisplaySetupTest, SumSwitchesAutoscaleYOnOnlyWhenItIsOff)
     {
-        click(open(), "displaySum");
-        click(*dialog, "okButton");
+        press(open(), "displaySum");
+        press(*dialog, "okButton");
         EXPECT_EQ(state.settings().displayMode, displaySum);
         EXPECT_EQ(autoscaleRequests, 1);
-        click(open(), "okButton");
+        press(open(), "okButton");
         EXPECT_EQ(autoscaleRequests, 1); // already on
     }
 
     TEST_F(DisplaySetupTest, RefusesNegativeAndTooLargeBleedFractions)
     {
         ui::DisplaySetupDialog& d = open();
-        click(d, "displaySum");
+        press(d, "displaySum");
         type(d, "offsetC1", QStringLiteral("7"));
         type(d, "bleedFrac21", QStringLiteral("-0.1"));
-        click(d, "okButton");
+        press(d, "okButton");
         // f = 1 for both gives factors 1/2 + 1/2: the correction would divide by zero.
         type(d, "bleedFrac21", QStringLiteral("1"));
         type(d, "bleedFrac12", QStringLiteral("1"));
-        click(d, "okButton");
+        press(d, "okButton");
         const auto messages = platform.callsNamed("showMessage");
         ASSERT_EQ(messages.size(), 2u);
         EXPECT_EQ(messages[0].text, "The bleed-through fractions cannot be negative.");
@@ -251,7 +251,7 @@ namespace {
         EXPECT_EQ(autoscaleRequests, 0);
 
         type(d, "bleedFrac12", QStringLiteral("0.999"));
-        click(d, "okButton");
+        press(d, "okButton");
         EXPECT_FALSE(d.isVisible());
         EXPECT_EQ(state.settings().offsetC1, 7.0);
         EXPECT_EQ(state.settings().bleedFrac21, 1.0);
@@ -261,9 +261,9 @@ namespace {
     {
         const AnalysisSettings before = state.settings();
         ui::DisplaySetupDialog& d = open();
-        click(d, "displaySum");
+        press(d, "displaySum");
         type(d, "scaleA1", QStringLiteral("9"));
-        click(d, "cancelButton");
+        press(d, "cancelButton");
         EXPECT_EQ(state.settings(), before);
         EXPECT_EQ(state.currentDisplayMode, displayAverage);
         EXPECT_EQ(autoscaleRequests, 0);
@@ -276,7 +276,7 @@ namespace {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("About Plask.exe"));
         EXPECT_EQ(childOf<QLabel>(dialog, "versionText").text(), QStringLiteral("PLASK.EXE Version 3.0"));
         EXPECT_EQ(childOf<QLabel>(dialog, "dateText").text(), QStringLiteral("Feb. 2008"));
-        click(dialog, "okButton");
+        press(dialog, "okButton");
         EXPECT_FALSE(dialog.isVisible());
     }
 
