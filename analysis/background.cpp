@@ -1,0 +1,34 @@
+#include "analysis/background.h"
+
+#include "analysis/count_values.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace plask {
+
+std::optional<std::uint16_t> estimateBackground(const PhotonStream& stream)
+{
+    if (!stream.counts)
+        return std::nullopt;
+    const std::vector<std::uint64_t> tally = tallyCountValues(stream.bins(), stream.maxCount);
+    // max_element keeps the first of equal frequencies: the smallest value.
+    const auto mode = static_cast<double>(std::max_element(tally.begin(), tally.end()) - tally.begin());
+    return static_cast<std::uint16_t>(std::min(std::trunc(mode + std::sqrt(mode)), 65535.0));
+}
+
+void applyBackgroundEstimate(const PhotonStream& stream, AnalysisSettings& settings, Platform& platform)
+{
+    const std::optional<std::uint16_t> level = estimateBackground(stream);
+    if (!level)
+        return;
+    settings.backgroundCounts = *level;
+    platform.showStreamInfo();
+}
+
+void runEstimateBackground(AppState& state, Platform& platform)
+{
+    applyBackgroundEstimate(streamOf(state, state.activeChannel), state.settings(), platform);
+}
+
+} // namespace plask
