@@ -159,6 +159,14 @@ void Chart::setLogarithmicX(bool logarithmic)
 
 void Chart::setAxisTitle(Axis axis, const QString& title) { axisOf(plot_, axis)->setLabel(title); }
 
+void Chart::setAxesVisible(bool visible)
+{
+    for (QCPAxis* axis : { plot_->xAxis, plot_->yAxis }) {
+        axis->setVisible(visible);
+        axis->grid()->setVisible(visible);
+    }
+}
+
 TextId Chart::addText(const QString& text, QPointF fraction)
 {
     auto* item = new QCPItemText(plot_); // owned by the plot
@@ -167,6 +175,8 @@ TextId Chart::addText(const QString& text, QPointF fraction)
     item->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
     item->setClipToAxisRect(false);
     item->setText(text);
+    if (textFont_)
+        item->setFont(*textFont_);
     texts_.push_back(item);
     return { static_cast<int>(texts_.size()) - 1 };
 }
@@ -179,6 +189,13 @@ void Chart::setTextVisible(TextId id, bool visible)
 }
 
 QString Chart::text(TextId id) const { return texts_.at(static_cast<std::size_t>(id.index))->text(); }
+
+void Chart::setTextFont(const QFont& font)
+{
+    textFont_ = font;
+    for (QCPItemText* item : texts_)
+        item->setFont(font);
+}
 
 void Chart::setTitle(const QString& title)
 {
@@ -263,6 +280,12 @@ void Chart::redraw()
     for (const Marker& marker : markers_)
         copyMarker(marker);
     plot_->replot();
+}
+
+std::size_t Chart::drawnPointCount(PlotId plot) const
+{
+    QCPAbstractPlottable* plottable = plots_.at(static_cast<std::size_t>(plot.index)).plottable;
+    return static_cast<std::size_t>(plottable->interface1D()->dataCount());
 }
 
 const Chart::Dataset* Chart::datasetOf(PlotId plot) const

@@ -5,6 +5,7 @@
 
 #include "chart/chart_types.h"
 
+#include <QFont>
 #include <QPointF>
 #include <QRectF>
 #include <QWidget>
@@ -55,12 +56,16 @@ public:
     [[nodiscard]] std::pair<double, double> axisRange(Axis axis) const;
     void setLogarithmicX(bool logarithmic);
     void setAxisTitle(Axis axis, const QString& title);
+    // A chart of texts only: no axes, ticks or grid.
+    void setAxesVisible(bool visible);
 
     // Texts at fractions of the chart window, and one title above the plot area.
     TextId addText(const QString& text, QPointF fraction);
     void setText(TextId id, const QString& text);
     void setTextVisible(TextId id, bool visible);
     [[nodiscard]] QString text(TextId id) const;
+    // The font of every text of the chart, those to come included.
+    void setTextFont(const QFont& font);
     void setTitle(const QString& title);
 
     // A marker holds one or many positions; it starts hidden.
@@ -73,6 +78,8 @@ public:
 
     // Copies the datasets into their plots and draws the chart again.
     void redraw();
+    // Points a plot holds since the last redraw.
+    [[nodiscard]] std::size_t drawnPointCount(PlotId plot) const;
 
     // A window with the x and y values of a plot's dataset, ready to copy.
     QWidget* showDataWindow(PlotId plot);
@@ -109,6 +116,7 @@ private:
     std::vector<Plot> plots_;
     std::vector<Marker> markers_;
     std::vector<QCPItemText*> texts_; // owned by the plot
+    std::optional<QFont> textFont_;
     QCPTextElement* title_ = nullptr; // owned by the plot
 };
 

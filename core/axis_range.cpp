@@ -29,4 +29,19 @@ AxisRange tidyAxisRange(double min, double max)
     return { std::floor(min / step) * step, std::ceil(max / step) * step };
 }
 
+AxisRange tidyLogAxisRange(double min, double max)
+{
+    if (!std::isfinite(min) || !std::isfinite(max) || min <= 0.0 || max <= 0.0)
+        return { min, max };
+    if (min > max)
+        std::swap(min, max);
+    // A little slack so that exact decades, whose logarithms are not exact, stay put.
+    constexpr double slack = 1e-9;
+    const double low = std::pow(10.0, std::floor(std::log10(min) + slack));
+    double high = std::pow(10.0, std::ceil(std::log10(max) - slack));
+    if (high <= low)
+        high = low * 10.0;
+    return { low, high };
+}
+
 } // namespace plask

@@ -14,4 +14,9 @@ struct AxisRange {
 // becomes [v, v + 1]; non-finite input comes back unchanged.
 [[nodiscard]] AxisRange tidyAxisRange(double min, double max);
 
+// Widens [min, max] to whole decades for a logarithmic axis (0.001 to 0.256
+// becomes 0.001 to 1). Ranges that are not positive and finite come back
+// unchanged.
+[[nodiscard]] AxisRange tidyLogAxisRange(double min, double max);
+
 } // namespace plask

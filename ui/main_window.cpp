@@ -27,9 +27,6 @@ namespace plask::ui {
 
 namespace {
     QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-    // The results page prints inside these fractions of the sheet.
-    const QRectF resultsPrintMargins(QPointF(0.05, 0.15), QPointF(0.95, 0.95));
 } // namespace
 
 MainWindow::MainWindow(AppState& state, QtPlatform& platform, const WindowGeometry& geometry)
@@ -69,7 +66,7 @@ MainWindow::MainWindow(AppState& state, QtPlatform& platform, const WindowGeomet
         platform_.refreshStatisticsPanel(state_.activeChannel);
     });
 
-    results_ = new ResultsWindow(this);
+    results_ = new ResultsWindow(state_, platform_, this);
     results_->setGeometry(geometry.results.x, geometry.results.y, geometry.results.width, geometry.results.height);
     results_->hide();
     connect(results_, &ResultsWindow::closeRequested, this, [this] { runCommand(cmdResults); });
@@ -301,18 +298,7 @@ void MainWindow::showBackgroundCounts()
 
 void MainWindow::showData() { trace_->chart().showDataWindow(trace_->plotOf(state_.activeChannel)); }
 
-void MainWindow::printResults()
-{
-    if (chart::printerAvailable()) {
-        chart::printWithinMargins(results_->page(), resultsPrintMargins, chart::sharedPrinter());
-        return;
-    }
-    // Without a printer the page goes to a PDF file.
-    const std::optional<std::string> path
-        = platform_.chooseSaveFile({ { { "PDF file (*.pdf)", "*.pdf" } }, "results.pdf", ".pdf" });
-    if (path)
-        chart::printToPdf(results_->page(), resultsPrintMargins, QString::fromStdString(*path));
-}
+void MainWindow::printResults() { results_->print(); }
 
 bool MainWindow::runAnalysisCommand(int id)
 {

@@ -4,6 +4,7 @@
 #include "ui/dialogs/fcs_setup_dialog.h"
 #include "ui/dialogs/segment_dialog.h"
 #include "ui/main_window.h"
+#include "ui/results_window.h"
 
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -80,6 +81,12 @@ std::optional<std::string> QtPlatform::chooseSaveFile(const FileDialogRequest& r
     if (suffix.startsWith(u'.'))
         suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
+    // A name typed without extension takes the one of the filter picked.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        const qsizetype star = filter.indexOf(QStringLiteral("*."));
+        if (star >= 0)
+            dialog.setDefaultSuffix(filter.mid(star + 2).section(u')', 0, 0).section(u' ', 0, 0));
+    });
     dialog.selectFile(qs(request.defaultName));
     // QFileDialog asks before overwriting an existing file.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -166,12 +173,29 @@ void QtPlatform::selectionEnded(int menuItem)
         window_->selectionEnded(menuItem);
 }
 
-// The results window's charts arrive with the next piece of work; until then
-// their refreshes have nothing to draw.
-void QtPlatform::refreshHistogramChart(int /*row*/) { }
-void QtPlatform::releaseHistogramCharts() { }
-void QtPlatform::refreshStatisticsPanel(int /*channel*/) { }
-void QtPlatform::showCorrelationCurve(int /*slot*/) { }
+void QtPlatform::refreshHistogramChart(int row)
+{
+    if (window_)
+        window_->resultsWindow().refreshHistogram(row);
+}
+
+void QtPlatform::releaseHistogramCharts()
+{
+    if (window_)
+        window_->resultsWindow().releaseHistograms();
+}
+
+void QtPlatform::refreshStatisticsPanel(int channel)
+{
+    if (window_)
+        window_->resultsWindow().refreshStatistics(channel);
+}
+
+void QtPlatform::showCorrelationCurve(int slot)
+{
+    if (window_)
+        window_->resultsWindow().showCorrelation(slot);
+}
 
 void QtPlatform::setResultsWindowVisible(bool visible)
 {

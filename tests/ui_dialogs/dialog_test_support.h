@@ -12,8 +12,12 @@
 #include <QTimer>
 
 #include <functional>
+#include <ostream>
 
 #include <gtest/gtest.h>
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace plask::testing {
 

@@ -1,0 +1,59 @@
+#include "ui/histogram_chart.h"
+
+#include "chart/chart.h"
+
+#include <algorithm>
+#include <array>
+#include <span>
+
+namespace plask::ui {
+
+namespace {
+    struct HistogramLook {
+        const char* datasetName;
+        double barWidth; // 0: the histogram's bin size
+        const char* xTitle;
+    };
+
+    constexpr std::array<HistogramLook, 3> looks { HistogramLook { "burst", 0.0, "Photons/Burst" },
+        HistogramLook { "width", 0.5, "Burst width (µs)" }, HistogramLook { "interval", 0.5, "Interval (ms)" } };
+
+    constexpr int placeholderBins = 2;
+} // namespace
+
+HistogramChart::HistogramChart(chart::Chart& chart, int row, const BurstHistogram& histogram)
+    : chart_(chart)
+{
+    const HistogramLook& look = looks.at(static_cast<std::size_t>(row));
+    chart_.setFont(QStringLiteral("Arial"), 12);
+    chart_.setPlotArea(QRectF(QPointF(0.12, 0.1), QPointF(0.9, 0.75)));
+    dataset_ = chart_.createDataset(look.datasetName, std::span(histogram.binEdges).first(placeholderBins),
+        std::span(histogram.binCounts).first(placeholderBins));
+    chart_.setAxisRange(chart::Axis::x, 0, 100);
+    chart_.setAxisRange(chart::Axis::y, 0, 100);
+    plot_ = chart_.addBarPlot(dataset_, look.barWidth > 0.0 ? look.barWidth : histogram.binSize, 0);
+    chart_.setAxisTitle(chart::Axis::x, QString::fromUtf8(look.xTitle));
+    chart_.setAxisTitle(chart::Axis::y, QStringLiteral("Frequency"));
+    chart_.redraw();
+}
+
+void HistogramChart::refresh(const BurstHistogram& histogram)
+{
+    const auto bins = static_cast<std::size_t>(std::clamp(histogram.binCount, 0, histogramCapacity));
+    centres_.resize(bins);
+    for (std::size_t i = 0; i < bins; ++i)
+        centres_[i] = histogram.binEdges[i] + histogram.binSize / 2.0;
+    chart_.setDatasetArrays(dataset_, centres_, std::span(histogram.binCounts).first(bins));
+    chart_.setAxisRange(chart::Axis::x, histogram.xLow, histogram.xHigh);
+    chart_.setAxisRange(chart::Axis::y, histogram.yMin, histogram.yMax);
+    chart_.setBarWidth(plot_, histogram.binSize);
+    chart_.redraw();
+}
+
+void HistogramChart::release()
+{
+    chart_.setDatasetArrays(dataset_, {}, {});
+    chart_.redraw();
+}
+
+} // namespace plask::ui
