@@ -14,6 +14,7 @@
 #include "ui/commands.h"
 #include "ui/control_panel.h"
 #include "ui/dialogs/setup_commands.h"
+#include "ui/pch_page.h"
 #include "ui/qt_platform.h"
 #include "ui/results_window.h"
 #include "ui/trace_view.h"
@@ -315,6 +316,9 @@ bool MainWindow::runAnalysisCommand(int id)
         return true;
     case cmdCrossCorrelation:
         crossCorrelationCommand(state_, platform_, channel);
+        return true;
+    case cmdPch:
+        runPchPageCommand(state_, platform_, this);
         return true;
     default:
         // Menu items without an action: "Analyze Co-Bursts", "Seg. Cross-Correlation", "Seg. FCS Setup".
