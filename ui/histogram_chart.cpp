@@ -44,8 +44,18 @@ void HistogramChart::refresh(const BurstHistogram& histogram)
     for (std::size_t i = 0; i < bins; ++i)
         centres_[i] = histogram.binEdges[i] + histogram.binSize / 2.0;
     chart_.setDatasetArrays(dataset_, centres_, std::span(histogram.binCounts).first(bins));
-    chart_.setAxisRange(chart::Axis::x, histogram.xLow, histogram.xHigh);
-    chart_.setAxisRange(chart::Axis::y, histogram.yMin, histogram.yMax);
+    // Widened to the right edge of the last filled bin, whose bar would
+    // otherwise stand past the axis when the bin size was raised.
+    double xHigh = histogram.xHigh;
+    for (std::size_t i = bins; i-- > 0;)
+        if (histogram.binCounts[i] != 0.0) {
+            xHigh = std::max(xHigh, histogram.binEdges[i] + histogram.binSize);
+            break;
+        }
+    chart_.setAxisRange(chart::Axis::x, histogram.xLow, xHigh);
+    // Bars stand on 0: a y axis starting at the smallest count would cut them.
+    const double yLow = std::min(histogram.yMin, 0.0);
+    chart_.setAxisRange(chart::Axis::y, yLow, histogram.yMax > yLow ? histogram.yMax : yLow + 1.0);
     chart_.setBarWidth(plot_, histogram.binSize);
     chart_.redraw();
 }

@@ -2,8 +2,10 @@
 #include "dialog_test_support.h"
 #include "gui_fixture.h"
 
+#include "analysis/burst_analysis.h"
 #include "chart/chart.h"
 #include "chart/chart_page.h"
+#include "correlation/segmental_correlation.h"
 #include "ui/results_window.h"
 
 #include <QAction>
@@ -134,7 +136,7 @@ namespace {
     TEST_F(ResultsWindowTest, AutocorrelationDrawsItsCurveWithItsTitle)
     {
         open(folder / "run.03.dat");
-        putBurstResults();
+        runBurstAnalysis(state, platform);
         autocorrelate(2); // step 8
         const CorrelationResult& result = correlationOf(state, 0);
         ASSERT_GT(result.lagCount, 0);
@@ -233,6 +235,56 @@ namespace {
         results().menuAction(ui::resultsPrint)->trigger();
         EXPECT_EQ(platform.script.fileRequests.back().defaultName, "results.pdf");
         EXPECT_EQ(readText(folder / "printed.pdf").substr(0, 5), "%PDF-");
+    }
+
+    // Counts the paints of a widget.
+    class PaintCounter : public QObject {
+    public:
+        int paints = 0;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                ++paints;
+            return QObject::eventFilter(watched, event);
+        }
+    };
+
+    // The analyses as the program runs them, announcing through the desktop
+    // platform: a burst analysis, then the segmental autocorrelation over the
+    // four gaps around its three bursts, painted after every pooled segment.
+    TEST_F(ResultsWindowTest, BurstAnalysisThenSegmentalCorrelation)
+    {
+        open(folder / "run.03.dat");
+        runBurstAnalysis(state, platform);
+        ASSERT_TRUE(platform.script.dialogs().empty()) << platform.script.dialogs()[0];
+        EXPECT_TRUE(results().isVisible());
+        // Bursts of 20 bins with 5 photons, plus the single photon of the end bin.
+        const std::vector<QString> expected { QStringLiteral("run.03.dat"), QStringLiteral("264.303 KHz"),
+            QStringLiteral("0.0 ± 0.0"), QStringLiteral("3"), QStringLiteral("101.00 ±  0.00 photons"),
+            QStringLiteral("5.00 ± 0.00 photons"), QStringLiteral("20.00 ± 0.00 µs"),
+            QStringLiteral("0.01 ± 0.00 sec") };
+        EXPECT_EQ(statisticsTexts(), expected);
+        for (int row = 0; row < 3; ++row) {
+            const ui::HistogramChart& histogram = results().histogram(row);
+            EXPECT_EQ(histogram.chart().drawnPointCount(histogram.plot()),
+                static_cast<std::size_t>(state.histograms.at(static_cast<std::size_t>(row)).binCount));
+        }
+
+        QString counted;
+        whenDialogOpens([&counted](QDialog& dialog) {
+            counted = childOf<QLabel>(dialog, "countText").text();
+            press(dialog, "autocorrelateButton");
+        });
+        PaintCounter paints;
+        correlationChart().surface()->installEventFilter(&paints);
+        segmentalAutocorrelationCommand(state, platform, 0);
+        EXPECT_EQ(counted, QStringLiteral("4 out of 4"));
+        EXPECT_TRUE(platform.script.dialogs().empty());
+        EXPECT_GE(paints.paints, 4);
+        const CorrelationResult& result = correlationOf(state, 0);
+        const ui::CorrelationChart& curve = results().correlation();
+        EXPECT_EQ(curve.chart().drawnPointCount(curve.plot()), static_cast<std::size_t>(result.lagCount));
+        EXPECT_EQ(result.curveTitle, (folder / "run.03.dat").string());
     }
 
 } // namespace
