@@ -1,0 +1,36 @@
+#pragma once
+// The burst analysis's options, shared by plask-cli bursts and batch: the
+// control panel's fields and the histogram setup as the user would type them.
+
+#include "cli/cli_platform.h"
+#include "core/app_state.h"
+
+#include <CLI/CLI.hpp>
+
+#include <optional>
+#include <vector>
+
+namespace plask::cli {
+
+struct BurstPanelOptions {
+    std::optional<double> binWidth;
+    std::optional<int> trigger;
+    std::optional<int> minPhotons;
+    std::optional<int> background;
+    std::optional<int> subMin;
+    std::optional<int> sgWidth;
+    bool subtractBackground = false;
+    std::optional<int> bins;
+    bool autoscale = false;
+    std::vector<double> fixedBins; // photons, width (µs), interval (s)
+};
+
+// --binwidth, --trigger, --min-photons, --background, --sub-min, --sg-width,
+// --subtract-background, --bins and --autoscale | --fixed-bins P,W,I.
+void addBurstPanelOptions(CLI::App& command, BurstPanelOptions& options);
+
+// Puts the options into the panel's fields and the histogram settings.
+// False after a message on stderr.
+[[nodiscard]] bool applyBurstOptions(const BurstPanelOptions& o, AppState& state, CliPlatform& platform);
+
+} // namespace plask::cli
