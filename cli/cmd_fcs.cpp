@@ -1,9 +1,154 @@
-// plask-cli fcs commands.
+// plask-cli fcs: the program's correlation commands on stream
+// files, with the setup dialog answered by the options, written with the
+// program's "Save FCS results".
 
 #include "cli/cli_common.h"
+#include "cli/cli_platform.h"
+#include "cli/stream_loading.h"
+#include "core/file_names.h"
+#include "correlation/correlation_commands.h"
+#include "correlation/correlation_files.h"
+
+#include <charconv>
+#include <iostream>
+#include <memory>
 
 namespace plask::cli {
 
-void registerFcsCommands(CLI::App&, CliRun&) { }
+namespace {
+    // The FCS setup dialog's lists; the defaults come from the settings.
+    struct CorrelationOptions {
+        std::optional<double> calcBinWidth;
+        std::optional<long> step;
+    };
+
+    struct FcsOptions {
+        std::string file;
+        std::optional<double> binWidth;
+        CorrelationOptions correlation;
+        std::string region; // FIRST:LAST in bins of the data in memory
+        std::string cross; // the delayed stream
+        std::string outputDir = ".";
+    };
+
+    void addCorrelationOptions(CLI::App* command, CorrelationOptions& options)
+    {
+        command->add_option("--calc-binwidth", options.calcBinWidth,
+            "Correlation bin width in µs, one of " + allowedBinWidths() + " (default from plask.ini)");
+        command->add_option(
+            "--step", options.step, "Multi-tau step, one of " + allowedMultiTauSteps() + " (default from plask.ini)");
+    }
+
+    bool checkCorrelationOptions(const CorrelationOptions& options)
+    {
+        return (!options.calcBinWidth || checkBinWidthOption(*options.calcBinWidth, "--calc-binwidth"))
+            && (!options.step || checkMultiTauStepOption(*options.step, "--step"));
+    }
+
+    void applyCorrelationOptions(const CorrelationOptions& options, AnalysisSettings& settings)
+    {
+        if (options.calcBinWidth)
+            settings.fcsCalcBinWidth = *options.calcBinWidth;
+        if (options.step)
+            settings.fcsMultiTauStep = static_cast<std::uint16_t>(*options.step);
+    }
+
+    // FIRST:LAST within the stream; false after a message.
+    bool applyRegion(const std::string& text, PhotonStream& stream)
+    {
+        const std::size_t colon = text.find(':');
+        std::uint32_t first = 0;
+        std::uint32_t last = 0;
+        const char* end = text.data() + text.size();
+        const bool parsed = colon != std::string::npos
+            && std::from_chars(text.data(), text.data() + colon, first).ptr == text.data() + colon
+            && std::from_chars(text.data() + colon + 1, end, last).ptr == end && colon + 1 < text.size();
+        if (!parsed || first > last || last >= stream.length) {
+            std::cerr << "--region " << text << " is not FIRST:LAST with FIRST <= LAST < " << stream.length
+                      << " (bins of the loaded stream)\n";
+            return false;
+        }
+        stream.regionStart = first;
+        stream.regionEnd = static_cast<std::int32_t>(last);
+        return true;
+    }
+
+    // "Save FCS results" of the channel's curve into the output folder.
+    bool saveCurve(AppState& state, CliPlatform& platform, int channel, const std::string& outputDir)
+    {
+        const CorrelationResult& result = correlationOf(state, channel);
+        platform.saveFiles = { (absoluteNoResolve(outputDir) / fileNameOf(proposedFcsFileName(result))).string() };
+        const int messages = platform.messageCount;
+        saveFcsResultsCommand(state, platform, channel);
+        return platform.messageCount == messages && !platform.savedFiles.empty();
+    }
+
+    nlohmann::json curveSummary(const CorrelationResult& result, const CliPlatform& platform)
+    {
+        nlohmann::json files = nlohmann::json::array();
+        for (const std::filesystem::path& path : platform.savedFiles)
+            files.push_back(path.string());
+        return {
+            { "source", result.sourceName },
+            { "kind", result.kind },
+            { "mtStep", result.mtStep },
+            { "calcBinWidth", result.calcBinWidthUs },
+            { "lagCount", result.lagCount },
+            { "levelCount", result.levelCount },
+            { "correlatedBins", result.correlatedBins },
+            { "curveCount", result.curveCount },
+            { "elapsedSeconds", result.elapsedSeconds },
+            { "files", files },
+        };
+    }
+
+    int runFcs(const CliRun& run, const FcsOptions& o)
+    {
+        AppState state;
+        CliPlatform platform;
+        if (!prepareSession(run, o.binWidth, state, platform) || !checkCorrelationOptions(o.correlation))
+            return 2;
+        applyCorrelationOptions(o.correlation, state.settings());
+        platform.fcsSetup = [&o](AnalysisSettings& settings) { applyCorrelationOptions(o.correlation, settings); };
+
+        // For a cross-correlation the delayed stream goes into PS1 first and
+        // FILE into PS2, which stays active, as a user would load them.
+        const bool cross = !o.cross.empty();
+        const int channel = cross ? 1 : 0;
+        if (cross && !openStreamFile(state, platform, o.cross, 0))
+            return 1;
+        if (!openStreamFile(state, platform, o.file, channel))
+            return 1;
+        if (!o.region.empty() && !applyRegion(o.region, streamOf(state, channel)))
+            return 2;
+
+        if (cross)
+            crossCorrelationCommand(state, platform, channel);
+        else
+            autocorrelationCommand(state, platform, channel);
+        if (correlationOf(state, channel).lagCount <= 0)
+            return 1; // the command has put its message on stderr
+        if (!saveCurve(state, platform, channel, o.outputDir))
+            return 1;
+        printJson(curveSummary(correlationOf(state, channel), platform));
+        return 0;
+    }
+} // namespace
+
+void registerFcsCommands(CLI::App& app, CliRun& run)
+{
+    auto fcs = std::make_shared<FcsOptions>();
+    CLI::App* fcsCommand = app.add_subcommand(
+        "fcs", "Load a stream file as Open does, correlate its region and write <base>_fcs.txt (or <base>_fccs.txt)");
+    fcsCommand->add_option("FILE", fcs->file, "Correlator stream (.dat) or photon count (.phc) file")->required();
+    fcsCommand->add_option("--binwidth", fcs->binWidth, "Bin width in µs for loading, one of " + allowedBinWidths());
+    addCorrelationOptions(fcsCommand, fcs->correlation);
+    fcsCommand->add_option("--region", fcs->region, "FIRST:LAST bins of the loaded stream (default: all)");
+    fcsCommand->add_option("--cross", fcs->cross,
+        "Cross-correlate with this file as the delayed stream (loaded into PS1; FILE goes into PS2)");
+    fcsCommand->add_option("-o,--output-dir", fcs->outputDir, "Folder for the file (default: here)");
+    fcsCommand->callback([&run, fcs] { run.action = [&run, fcs] { return runFcs(run, *fcs); }; });
+
+}
 
 } // namespace plask::cli
