@@ -22,6 +22,8 @@ void closeCommand(AppState& state, Platform& platform)
         platform.enableBurstNavigator(false);
         platform.enableStreamNavigator(false);
     }
+    // The closed channel's rate and count range read 0 again.
+    platform.showStreamInfo();
     platform.redrawTrace();
 }
 

@@ -11,7 +11,8 @@ inline constexpr const char* helpIndexCaption = "Plask Help";
 
 // "Close": frees the active channel's burst results and stream without
 // asking. When no channel holds data afterwards the loaded bin width is
-// forgotten and both navigators are disabled. The trace is redrawn.
+// forgotten and both navigators are disabled. The channel texts and the
+// trace are shown again.
 void closeCommand(AppState& state, Platform& platform);
 
 // "Index" of the Help menu.

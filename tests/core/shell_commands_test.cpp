@@ -31,6 +31,7 @@ TEST(CloseCommand, KeepsBinWidthAndNavigatorsWhileTheOtherChannelHoldsData)
     EXPECT_TRUE(platform.dialogs().empty());
     EXPECT_TRUE(platform.callsNamed("enableStreamNavigator").empty());
     EXPECT_EQ(platform.callsNamed("releaseHistogramCharts").size(), 1u);
+    EXPECT_EQ(platform.callsNamed("showStreamInfo").size(), 1u);
     EXPECT_EQ(platform.callsNamed("redrawTrace").size(), 1u);
 }
 

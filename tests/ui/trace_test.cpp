@@ -231,6 +231,8 @@ TEST_F(TraceTest, CloseEmptiesTheChannelAndDisablesTheNavigators)
     EXPECT_FALSE(child<QSlider>("segmentSlider").isEnabled());
     EXPECT_FALSE(child<QAbstractButton>("nextButton").isEnabled());
     EXPECT_EQ(window->trace().buffers().counts[0][1], 0.0);
+    EXPECT_EQ(text("ps1Rate"), QStringLiteral("0.00 KHz"));
+    EXPECT_EQ(text("ps1Range"), QStringLiteral("0 to 0"));
     EXPECT_TRUE(platform.script.dialogs().empty());
 }
 
