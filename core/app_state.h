@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace plask {
 
@@ -59,6 +60,8 @@ struct AppState {
     bool resultsShown = false;
     bool showMarkers = true;
     std::int32_t currentDisplayMode = displaySinglePoint;
+    // The batch processor's status log: every line of the program's lifetime, CR LF ends.
+    std::string batchLog;
 
     AnalysisSettings& settings() { return store.settings; }
     const AnalysisSettings& settings() const { return store.settings; }

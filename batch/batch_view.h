@@ -1,0 +1,45 @@
+#pragma once
+// What the batch dialog shows and what it lets the user set. The desktop
+// program implements it with the "BATCHDIALOG" widgets, plask-cli with the
+// terminal. Every call arrives on the user-interface thread.
+
+#include <cstddef>
+#include <string_view>
+
+namespace plask {
+
+// The dialog's five option boxes.
+struct BatchOptions {
+    bool traceFcs = true; // "Trace FCS ", stored only
+    bool segFcs = true; // "Seg. FCS", stored only
+    bool vireoFiles = true; // "Vireo  files": checked = "*.dat", clear = "*.phc"
+    bool smooth = true; // "Smooth"
+    bool estimateBackground = true; // "Est. Bkgd"
+    bool operator==(const BatchOptions&) const = default;
+};
+
+// Which of the dialog's buttons can be pressed.
+struct BatchButtons {
+    bool browse = true;
+    bool start = true;
+    bool abort = false;
+    bool close = true;
+    bool operator==(const BatchButtons&) const = default;
+};
+
+class BatchView {
+public:
+    virtual ~BatchView() = default;
+    [[nodiscard]] virtual BatchOptions readOptions() = 0;
+    virtual void showOptions(const BatchOptions& options) = 0;
+    virtual void showWorkingDirectory(std::string_view path) = 0; // "Working Dir:"
+    virtual void showSaveAsName(std::string_view name) = 0; // "Save as:"
+    // The log grew by `appended`; the box shows `shown`, scrolled to its end.
+    virtual void showLog(std::string_view shown, std::string_view appended) = 0;
+    // Files done (loaded or skipped) of the files found.
+    virtual void showProgress(std::size_t done, std::size_t total) = 0;
+    virtual void enableButtons(const BatchButtons& buttons) = 0;
+    virtual void endDialog() = 0;
+};
+
+} // namespace plask
