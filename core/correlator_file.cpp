@@ -82,16 +82,25 @@ namespace {
     constexpr std::uint64_t fastMaxTicks = std::uint64_t { 1 } << 48;
     constexpr std::uint64_t fastMaxTicksPerBin = 0xFFFF;
 
-    // One pass, no branch on the data: a 0xFF byte adds 0 to the bin its
-    // running time falls in. Needs bins that cannot pass 65535.
+    // One pass with t / T by multiplication. Sparse streams are full of 0xFF
+    // bytes in no predictable order, so every byte adds 0 or 1 to the bin its
+    // running time falls in, without a branch. Dense streams have almost none,
+    // and there skipping them with a branch that is nearly always taken is
+    // faster. Needs bins that cannot pass 65535.
+    template <bool branchOnRunBytes>
     void binByReciprocal(std::span<const std::uint8_t> data, std::uint64_t ticksPerBinValue, std::uint16_t* counts)
     {
         const std::uint64_t reciprocal = std::numeric_limits<std::uint64_t>::max() / ticksPerBinValue + 1;
         std::uint64_t time = 0;
         for (const std::uint8_t byte : data) {
             time += byte;
-            std::uint16_t& bin = counts[mulHigh(time, reciprocal)];
-            bin = static_cast<std::uint16_t>(bin + (byte != runByte ? 1 : 0));
+            if constexpr (branchOnRunBytes) {
+                if (byte != runByte)
+                    ++counts[mulHigh(time, reciprocal)];
+            } else {
+                std::uint16_t& bin = counts[mulHigh(time, reciprocal)];
+                bin = static_cast<std::uint16_t>(bin + (byte != runByte ? 1 : 0));
+            }
         }
     }
 #endif
@@ -119,7 +128,11 @@ namespace {
         const bool cannotSaturate = totals.zeroBytes + ticksPerBinValue <= countLimit;
         if (ticksPerBinValue >= 2 && ticksPerBinValue <= fastMaxTicksPerBin && totals.ticks < fastMaxTicks
             && cannotSaturate) {
-            binByReciprocal(data, ticksPerBinValue, counts);
+            const std::uint64_t runBytes = data.size() - totals.photons;
+            if (runBytes * 64 <= data.size())
+                binByReciprocal<true>(data, ticksPerBinValue, counts);
+            else
+                binByReciprocal<false>(data, ticksPerBinValue, counts);
             return;
         }
 #endif
