@@ -1,13 +1,18 @@
-// plask-cli fcs: the program's correlation commands on stream
-// files, with the setup dialog answered by the options, written with the
+// plask-cli fcs and segfcs: the program's correlation commands on stream
+// files, with the setup dialogs answered by the options, written with the
 // program's "Save FCS results".
 
+#include "analysis/burst_analysis.h"
+#include "cli/burst_options.h"
 #include "cli/cli_common.h"
 #include "cli/cli_platform.h"
 #include "cli/stream_loading.h"
 #include "core/file_names.h"
+#include "core/selection_lists.h"
+#include "core/text_format.h"
 #include "correlation/correlation_commands.h"
 #include "correlation/correlation_files.h"
+#include "correlation/segmental_correlation.h"
 
 #include <charconv>
 #include <iostream>
@@ -28,6 +33,14 @@ namespace {
         CorrelationOptions correlation;
         std::string region; // FIRST:LAST in bins of the data in memory
         std::string cross; // the delayed stream
+        std::string outputDir = ".";
+    };
+
+    struct SegFcsOptions {
+        std::string file;
+        BurstPanelOptions burst;
+        std::optional<double> minTime;
+        CorrelationOptions correlation;
         std::string outputDir = ".";
     };
 
@@ -133,6 +146,43 @@ namespace {
         printJson(curveSummary(correlationOf(state, channel), platform));
         return 0;
     }
+    int runSegFcs(const CliRun& run, const SegFcsOptions& o)
+    {
+        AppState state;
+        CliPlatform platform;
+        if (!prepareSession(run, o.burst.binWidth, state, platform) || !applyBurstOptions(o.burst, state, platform)
+            || !checkCorrelationOptions(o.correlation))
+            return 2;
+        if (!openStreamFile(state, platform, o.file))
+            return 1;
+        runBurstAnalysis(state, platform);
+        if (state.burstDataPresent[0] == 0)
+            return 1; // the analysis has put its message on stderr
+
+        // The segmental dialog, filled as the user would fill it.
+        platform.segmentSetup = [&o](SegmentDialogFields& fields) {
+            if (o.minTime)
+                fields.minimumText = formatText("%g", *o.minTime);
+            if (o.correlation.calcBinWidth)
+                fields.binWidthIndex = indexOfValue<double>(*o.correlation.calcBinWidth, binWidthValues);
+            if (o.correlation.step)
+                fields.stepIndex
+                    = indexOfValue<std::uint16_t>(static_cast<std::uint16_t>(*o.correlation.step), multiTauStepValues);
+        };
+        segmentalAutocorrelationCommand(state, platform, 0);
+        const CorrelationResult& result = correlationOf(state, 0);
+        if (result.kind != correlationSegmentalAuto || result.lagCount <= 0)
+            return 1; // the command has put its message on stderr
+        if (!saveCurve(state, platform, 0, o.outputDir))
+            return 1;
+        nlohmann::json summary = curveSummary(result, platform);
+        summary["burstCount"] = burstSetOf(state, 0).burstCount;
+        summary["segmentCount"] = result.segmentCount;
+        summary["minSegmentUs"] = result.minSegmentUs;
+        summary["longestSegmentUs"] = result.longestSegmentUs;
+        printJson(summary);
+        return 0;
+    }
 } // namespace
 
 void registerFcsCommands(CLI::App& app, CliRun& run)
@@ -149,6 +199,16 @@ void registerFcsCommands(CLI::App& app, CliRun& run)
     fcsCommand->add_option("-o,--output-dir", fcs->outputDir, "Folder for the file (default: here)");
     fcsCommand->callback([&run, fcs] { run.action = [&run, fcs] { return runFcs(run, *fcs); }; });
 
+    auto seg = std::make_shared<SegFcsOptions>();
+    CLI::App* segCommand = app.add_subcommand("segfcs",
+        "Find the bursts of a stream file, pool the burst-free segments into one autocorrelation curve and write "
+        "<base>_segfcs.txt");
+    segCommand->add_option("FILE", seg->file, "Correlator stream (.dat) or photon count (.phc) file")->required();
+    addBurstPanelOptions(*segCommand, seg->burst);
+    segCommand->add_option("--min-time", seg->minTime, "Minimum segment time in µs (default from plask.ini)");
+    addCorrelationOptions(segCommand, seg->correlation);
+    segCommand->add_option("-o,--output-dir", seg->outputDir, "Folder for the file (default: here)");
+    segCommand->callback([&run, seg] { run.action = [&run, seg] { return runSegFcs(run, *seg); }; });
 }
 
 } // namespace plask::cli

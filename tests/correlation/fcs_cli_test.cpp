@@ -1,7 +1,10 @@
 // plask-cli fcs and segfcs run as a user would run them.
 
+#include "analysis/burst_analysis.h"
+#include "core/panel_settings.h"
 #include "correlation/correlation_commands.h"
 #include "correlation/correlation_files.h"
+#include "correlation/segmental_correlation.h"
 #include "correlation_test_support.h"
 #include "diffusion_fit.h"
 
@@ -10,6 +13,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -143,6 +147,44 @@ namespace {
         crossCorrelationCommand(state, platform, 1);
         ASSERT_EQ(writeFcsResults((dir / "expected.txt").string(), state.correlations[1]), 0);
         EXPECT_EQ(testing::readBytes(dir / "out" / "det2_fccs.txt"), testing::readBytes(dir / "expected.txt"));
+    }
+
+    // Bursts of 8 photons per bin over a sparse background: the burst
+    // analysis with the default panel finds them, and the gaps between
+    // them pool into one curve.
+    TEST(SegFcsCli, PoolsTheGapsBetweenTheBurstsAsTheProgramDoes)
+    {
+        TempDir dir;
+        std::vector<std::uint16_t> counts(120000);
+        std::mt19937 random(31);
+        std::bernoulli_distribution photon(0.05);
+        for (std::uint16_t& count : counts)
+            count = photon(random) ? 1 : 0;
+        for (std::size_t burst = 0; burst < 12; ++burst)
+            for (std::size_t i = 0; i < 30; ++i)
+                counts[5000 + burst * 9500 + i] = 8;
+        counts.back() = 1;
+        const std::string path = testing::writeCorrelatorFile(dir / "gaps.dat", counts);
+        const CliOutput run = runCli(dir, { "segfcs", "gaps.dat", "--min-time", "500", "--step", "4", "-o", "." });
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const nlohmann::json summary = run.json();
+        EXPECT_EQ(summary["kind"], 2);
+        EXPECT_EQ(summary["burstCount"], 12);
+        EXPECT_EQ(summary["segmentCount"], 13);
+        EXPECT_EQ(summary["curveCount"], 13);
+        EXPECT_EQ(summary["mtStep"], 4);
+        EXPECT_EQ(summary["minSegmentUs"], 500.0);
+        EXPECT_EQ(summary["files"][0], (dir / "gaps_segfcs.txt").string());
+
+        AppState state;
+        testing::FakePlatform platform;
+        platform.panel = panelFieldsFrom(state.settings());
+        testing::openInto(state, platform, 0, path);
+        runBurstAnalysis(state, platform);
+        platform.segmentDialogScripts.push_back({ { "500", std::size_t { 1 }, std::nullopt } });
+        segmentalAutocorrelationCommand(state, platform, 0);
+        ASSERT_EQ(writeFcsResults((dir / "expected.txt").string(), state.correlations[0]), 0);
+        EXPECT_EQ(testing::readBytes(dir / "gaps_segfcs.txt"), testing::readBytes(dir / "expected.txt"));
     }
 
 } // namespace
