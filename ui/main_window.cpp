@@ -2,8 +2,15 @@
 
 #include "chart/chart.h"
 #include "chart/chart_page.h"
+#include "analysis/background.h"
+#include "analysis/burst_analysis.h"
+#include "analysis/burst_files.h"
+#include "analysis/smoothing.h"
+#include "analysis/stream_math.h"
 #include "chart/printing.h"
 #include "correlation/correlation_commands.h"
+#include "correlation/correlation_files.h"
+#include "correlation/segmental_correlation.h"
 #include "core/load_workflow.h"
 #include "core/navigator.h"
 #include "core/panel_settings.h"
@@ -319,6 +326,45 @@ bool MainWindow::runAnalysisCommand(int id)
         return true;
     case cmdPch:
         runPchPageCommand(state_, platform_, this);
+        return true;
+    case cmdBurstAnalysis:
+        runBurstAnalysis(state_, platform_);
+        // The new bursts' markers replace those of the last run at once.
+        redrawTrace();
+        return true;
+    case cmdSmooth:
+        runSmoothCommand(state_, platform_);
+        return true;
+    case cmdEstimateBackground:
+        runEstimateBackground(state_, platform_);
+        return true;
+    case cmdPs1MinusC1:
+    case cmdPs1PlusC1:
+    case cmdPs2MinusC2:
+    case cmdPs2PlusC2:
+    case cmdPs1TimesA1:
+    case cmdPs2TimesA2:
+    case cmdPs1PlusPs2:
+    case cmdPs1MinusPs2:
+    case cmdPs1PlusNoise:
+    case cmdPs2PlusNoise:
+    case cmdBleedthrough:
+        runMathCommand(state_, platform_, id);
+        return true;
+    case cmdSaveBurstData:
+        saveBurstData(state_, platform_);
+        return true;
+    case cmdSaveHistograms:
+        saveHistograms(state_, platform_);
+        return true;
+    case cmdSegAutocorrelation:
+        segmentalAutocorrelationCommand(state_, platform_, channel);
+        return true;
+    case cmdSaveFcs:
+        saveFcsResultsCommand(state_, platform_, channel);
+        return true;
+    case cmdSaveSegment:
+        saveSegmentCommand(state_, platform_, channel, trace_->buffers());
         return true;
     default:
         // Menu items without an action: "Analyze Co-Bursts", "Seg. Cross-Correlation", "Seg. FCS Setup".

@@ -2,6 +2,7 @@
 #include "gui_fixture.h"
 
 #include "chart/chart.h"
+#include "ui/results_window.h"
 #include "ui/trace_view.h"
 
 #include <QSlider>
@@ -88,6 +89,40 @@ TEST_F(WorkflowTest, OpenZoomPageSelectAndClose)
     EXPECT_EQ(state.loadedFlags[0], 0);
     EXPECT_FALSE(zoom.isEnabled());
     EXPECT_FALSE(child<QAbstractButton>("ps2Button").isEnabled());
+}
+
+TEST_F(WorkflowTest, AnalyzeButtonThenPageDownStepsThroughTheBursts)
+{
+    open(folder / "run1.dat");
+    child<QSlider>("zoomSlider").setValue(5); // the whole stream, 20 bins a point
+    click("analyzeButton");
+    ASSERT_TRUE(platform.script.dialogs().empty()) << platform.script.dialogs()[0];
+    ASSERT_EQ(state.burstDataPresent[0], 1);
+    EXPECT_EQ(state.burstSets[0].burstCount, 3u);
+    EXPECT_TRUE(window->resultsWindow().isVisible());
+    EXPECT_TRUE(window->menuAction(ui::cmdResults)->isChecked());
+    EXPECT_TRUE(child<QAbstractButton>("nextButton").isEnabled());
+    // The markers of the new run show at once.
+    EXPECT_EQ(window->trace().markers().markers.size(), 3u);
+    // The end bin, the first below the edge level, counts: 20 x 5 photons and one of background.
+    EXPECT_EQ(text("burstDescription").toStdString(), "#1: 101 photons (Peak = 5)     Width = 20 µs");
+    EXPECT_EQ(text("burstNumber").toStdString(), "0.00300 sec");
+
+    focusOn("minPhotons");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    EXPECT_TRUE(text("burstDescription").startsWith(QStringLiteral("#2: 101 photons")));
+    EXPECT_TRUE(text("burstNumber").startsWith(QStringLiteral("0.009")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    EXPECT_TRUE(text("burstDescription").startsWith(QStringLiteral("#3: ")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
+    EXPECT_TRUE(text("burstDescription").startsWith(QStringLiteral("#2: ")));
+
+    // Closing the channel drops its bursts without a question.
+    menu(ui::cmdClose);
+    EXPECT_EQ(state.burstDataPresent[0], 0);
+    EXPECT_FALSE(child<QAbstractButton>("nextButton").isEnabled());
+    EXPECT_TRUE(platform.script.dialogs().empty());
 }
 
 TEST_F(WorkflowTest, FileNamedAtStartOpensIntoPs1WithoutTheDialog)
