@@ -179,17 +179,6 @@ namespace {
         EXPECT_EQ(state.correlations[0].lagCount, 16);
     }
 
-    TEST_F(Commands, NothingLoadedIsRefused)
-    {
-        autocorrelationCommand(state, platform, 1);
-        EXPECT_EQ(
-            platform.dialogs(), std::vector<PlatformCall>({ { "showMessage", "No data loaded", "Analyze Error" } }));
-        testing::openInto(state, platform, 1, path2);
-        crossCorrelationCommand(state, platform, 1);
-        EXPECT_EQ(platform.dialogs(),
-            std::vector<PlatformCall>({ { "showMessage", "Both PS1 and PS2 needed.", "Analyze Error" } }));
-    }
-
     TEST_F(Commands, CrossCorrelationTakesTheActiveChannelUndelayedAndPs1Delayed)
     {
         testing::openInto(state, platform, 0, path1);
