@@ -1,9 +1,195 @@
-// plask-cli batch commands.
+// plask-cli batch: the batch processor run headless over one directory, with
+// the dialog's worker and output files.
 
+#include "batch/batch_dialog.h"
+#include "batch/batch_files.h"
+#include "cli/burst_options.h"
 #include "cli/cli_common.h"
+#include "cli/stream_loading.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
 
 namespace plask::cli {
 
-void registerBatchCommands(CLI::App&, CliRun&) { }
+namespace {
+    struct BatchCliOptions {
+        std::string directory;
+        BurstPanelOptions burst;
+        std::optional<bool> smooth; // unset: as "plask.ini" has it
+        std::optional<bool> estimateBackground;
+        std::optional<bool> photonCountFiles;
+    };
+
+    // The control panel's "Background Counts" shows the settings' level
+    // again after an estimate, as the desktop program's panel does.
+    class BatchCliPlatform : public CliPlatform {
+    public:
+        explicit BatchCliPlatform(const AppState& state)
+            : state_(state)
+        {
+        }
+        void showStreamInfo() override
+        {
+            panel.backgroundCountsText = std::to_string(state_.settings().backgroundCounts);
+        }
+
+    private:
+        const AppState& state_;
+    };
+
+    // The dialog on a terminal: the status log goes to stderr as it grows,
+    // and a progress line below it when stderr is a terminal.
+    class TerminalBatchView : public BatchView {
+    public:
+        explicit TerminalBatchView(const BatchOptions& options)
+            : options_(options)
+            , progressLine_(isatty(STDERR_FILENO) != 0)
+        {
+        }
+        BatchOptions readOptions() override { return options_; }
+        void showOptions(const BatchOptions&) override { }
+        void showWorkingDirectory(std::string_view) override { }
+        void showSaveAsName(std::string_view) override { }
+        void showLog(std::string_view, std::string_view appended) override
+        {
+            clearProgress();
+            for (std::size_t i = 0; i < appended.size(); ++i)
+                if (!(appended[i] == '\r' && i + 1 < appended.size() && appended[i + 1] == '\n'))
+                    std::cerr << appended[i];
+            std::cerr.flush();
+            showProgressLine();
+        }
+        void showProgress(std::size_t done, std::size_t total) override
+        {
+            done_ = done;
+            total_ = total;
+            clearProgress();
+            showProgressLine();
+        }
+        void enableButtons(const BatchButtons&) override { }
+        void endDialog() override { clearProgress(); }
+
+    private:
+        void clearProgress()
+        {
+            if (progressShown_)
+                std::cerr << "\r\x1b[K" << std::flush;
+            progressShown_ = false;
+        }
+        void showProgressLine()
+        {
+            if (!progressLine_ || total_ == 0)
+                return;
+            std::cerr << "Files done: " << done_ << " of " << total_ << std::flush;
+            progressShown_ = true;
+        }
+
+        BatchOptions options_;
+        bool progressLine_;
+        bool progressShown_ = false;
+        std::size_t done_ = 0;
+        std::size_t total_ = 0;
+    };
+
+    const char* resultName(BatchFileResult result)
+    {
+        switch (result) {
+        case BatchFileResult::analysed:
+            return "analysed";
+        case BatchFileResult::loadFailed:
+            return "load error";
+        case BatchFileResult::analysisFailed:
+            return "analysis error";
+        case BatchFileResult::notProcessed:
+            break;
+        }
+        return "not processed";
+    }
+
+    nlohmann::json runSummary(const BatchSession& session)
+    {
+        const BatchJob& job = session.job;
+        nlohmann::json results = nlohmann::json::array();
+        int analysed = 0;
+        for (std::size_t i = 0; i < job.fileNames.size(); ++i) {
+            const BatchFileOutcome& outcome = session.outcomes[i];
+            analysed += outcome.result == BatchFileResult::analysed ? 1 : 0;
+            results.push_back({ { "name", job.fileNames[i] }, { "result", resultName(outcome.result) },
+                { "code", outcome.code }, { "bursts", outcome.bursts }, { "background", job.backgrounds[i] } });
+        }
+        nlohmann::json files = nlohmann::json::array();
+        if (job.accumulated.burstCount > 0)
+            files.push_back(batchBurstsPath(job.directory, job.saveAsName).string());
+        files.push_back(batchInfoPath(job.directory, job.saveAsName).string());
+        const auto found = static_cast<int>(job.fileNames.size());
+        return {
+            { "directory", job.directory },
+            { "filesFound", found },
+            { "filesAnalysed", analysed },
+            { "filesSkipped", found - analysed },
+            { "totalBursts", job.accumulated.burstCount },
+            { "files", files },
+            { "results", results },
+        };
+    }
+
+    int runBatch(const CliRun& run, const BatchCliOptions& o)
+    {
+        AppState state;
+        BatchCliPlatform platform(state);
+        if (!prepareSession(run, o.burst.binWidth, state, platform) || !applyBurstOptions(o.burst, state, platform))
+            return 2;
+        BatchOptions options = batchOptionsFrom(state.settings());
+        options.smooth = o.smooth.value_or(options.smooth);
+        options.estimateBackground = o.estimateBackground.value_or(options.estimateBackground);
+        if (o.photonCountFiles)
+            options.vireoFiles = !*o.photonCountFiles;
+
+        TerminalBatchView view(options);
+        UiCallQueue queue;
+        BatchSession session(state, platform, view, queue);
+        session.loadErrorBoxes = false; // the log line says it
+        openBatchDialog(session);
+        platform.folder = absoluteNoResolve(o.directory);
+        batchChooseDirectory(session);
+        if (batchStart(session) != BatchStartResult::started) {
+            batchClose(session);
+            return 1; // the message is on stderr
+        }
+        queue.runUntil([&session] { return session.phase == BatchPhase::finished; });
+        const nlohmann::json summary = runSummary(session);
+        batchClose(session);
+        printJson(summary);
+        return 0;
+    }
+
+    void addChoice(CLI::App& command, const std::string& name, std::optional<bool>& value, const std::string& what)
+    {
+        command.add_flag_function(
+            "--" + name, [&value](std::int64_t) { value = true; }, what);
+        command.add_flag_function(
+            "--no-" + name, [&value](std::int64_t) { value = false; }, "No: " + what);
+    }
+} // namespace
+
+void registerBatchCommands(CLI::App& app, CliRun& run)
+{
+    // The options live as long as the parser and the action that reads them.
+    auto options = std::make_shared<BatchCliOptions>();
+    CLI::App* command = app.add_subcommand("batch",
+        "Find the bursts of every data file of a directory and write <dir>_bursts.txt and <dir>_info.txt there");
+    command->add_option("DIR", options->directory, "The working directory")->required();
+    addBurstPanelOptions(*command, options->burst);
+    addChoice(*command, "smooth", options->smooth, "Savitzky-Golay smoothing of each file (default: plask.ini)");
+    addChoice(*command, "estimate-background", options->estimateBackground,
+        "Estimate each file's background level (default: plask.ini)");
+    addChoice(*command, "phc", options->photonCountFiles,
+        "Photon count files (*.phc) instead of correlator stream files (*.dat) (default: plask.ini)");
+    command->callback([&run, options] { run.action = [&run, options] { return runBatch(run, *options); }; });
+}
 
 } // namespace plask::cli

@@ -1,0 +1,88 @@
+#include "cli_run.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+namespace plask {
+namespace {
+
+    using testing::quoted;
+    using testing::readText;
+    using testing::runCli;
+    using testing::TempDir;
+
+    // Bright molecules rarely in the focus: clear bursts at 10 µs bins.
+    const std::string burstySimulation = " --seconds 1 --molecules 0.05 --brightness-khz 3000 --background-khz 5";
+
+    std::string withoutCarriageReturns(std::string text)
+    {
+        std::erase(text, '\r');
+        return text;
+    }
+
+    struct CliBatch : ::testing::Test {
+        TempDir dir;
+        std::filesystem::path data = dir / "exp";
+        void SetUp() override
+        {
+            std::filesystem::create_directory(data);
+            for (const char* name : { "one", "two" })
+                ASSERT_EQ(runCli(std::string("simulate exp/") + name + ".dat --seed 3" + burstySimulation, dir.path())
+                              .exitCode,
+                    0);
+            testing::writeBytes(data / "broken.dat", {}); // nothing to read
+        }
+    };
+
+    TEST_F(CliBatch, RunsEveryFileLogsToStderrAndWritesBothFilesIntoTheDirectory)
+    {
+        const auto result
+            = runCli("batch exp --binwidth 10 --trigger 4 --no-smooth --no-estimate-background", dir.path());
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        const nlohmann::json summary = result.json();
+        EXPECT_EQ(summary["directory"], data.string());
+        EXPECT_EQ(summary["filesFound"], 3);
+        EXPECT_EQ(summary["filesAnalysed"], 2);
+        EXPECT_EQ(summary["filesSkipped"], 1);
+        EXPECT_EQ(summary["results"][0]["name"], "broken.dat");
+        EXPECT_EQ(summary["results"][0]["result"], "load error");
+        const int total = summary["totalBursts"];
+        EXPECT_EQ(total, summary["results"][1]["bursts"].get<int>() + summary["results"][2]["bursts"].get<int>());
+        EXPECT_GT(total, 10);
+        EXPECT_EQ(summary["files"],
+            nlohmann::json::array({ (data / "exp_bursts.txt").string(), (data / "exp_info.txt").string() }));
+
+        const std::string table = readText(data / "exp_bursts.txt");
+        EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), total + 1);
+        EXPECT_TRUE(table.ends_with("\r\n"));
+        // No box: the skipped file is a log line, and the process log holds
+        // what stderr showed, up to its closing line.
+        EXPECT_NE(result.err.find("Error loading broken.dat -- skipping this file.\n"), std::string::npos);
+        EXPECT_EQ(result.err.find("Batch processing error"), std::string::npos);
+        const std::string info = readText(data / "exp_info.txt");
+        const std::string log = withoutCarriageReturns(info.substr(info.find("Process log:\r\n") + 14));
+        EXPECT_EQ(log + "Processing complete.\n", result.err.substr(result.err.find("Found 3 *.dat files in ")));
+        EXPECT_NE(info.find("Data sets not SG Filtered\r\nFiles:\r\nbroken.dat (background level used = 0)\r\n"),
+            std::string::npos);
+    }
+
+    TEST_F(CliBatch, KeepsTheLinkNameOfTheDirectoryAndStopsWhereTheDialogWould)
+    {
+        std::filesystem::create_directory_symlink(data, dir / "link");
+        const auto linked = runCli("batch link --phc", dir.path());
+        EXPECT_NE(linked.exitCode, 0); // no photon count files there
+        EXPECT_NE(linked.err.find("No valid files were found in selected directory"), std::string::npos) << linked.err;
+        EXPECT_TRUE(linked.out.empty());
+
+        const auto run = runCli("batch link --binwidth 10 --smooth", dir.path());
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.json()["directory"], (dir / "link").string());
+        EXPECT_TRUE(std::filesystem::exists(data / "link_info.txt"));
+        EXPECT_NE(readText(data / "link_info.txt").find("\r\nSG Filter width = 5\r\n"), std::string::npos);
+
+        EXPECT_NE(runCli("batch " + quoted(dir / "missing"), dir.path()).exitCode, 0);
+        EXPECT_NE(runCli("batch exp --sg-width 4", dir.path()).exitCode, 0);
+    }
+
+} // namespace
+} // namespace plask
