@@ -5,6 +5,8 @@
 #include "ui/results_window.h"
 #include "ui/trace_view.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QSlider>
 
 namespace plask::testing {
@@ -123,6 +125,33 @@ TEST_F(WorkflowTest, AnalyzeButtonThenPageDownStepsThroughTheBursts)
     EXPECT_EQ(state.burstDataPresent[0], 0);
     EXPECT_FALSE(child<QAbstractButton>("nextButton").isEnabled());
     EXPECT_TRUE(platform.script.dialogs().empty());
+}
+
+// A new user's first run: the bundled burst example at 100 µs, a quarter of
+// it per segment, analysed and stepped through. The window is saved as
+// test-artifacts/main_window.png in the build tree.
+TEST_F(WorkflowTest, BundledExampleAnalysedAndStepped)
+{
+    child<QComboBox>("binWidthList").setCurrentIndex(8);
+    open(examplePath("bursts_example.dat"));
+    ASSERT_EQ(state.loadedFlags[0], 1);
+    EXPECT_EQ(state.streams[0].binWidth, 100.0);
+    child<QSlider>("zoomSlider").setValue(4);
+    EXPECT_EQ(child<QSlider>("segmentSlider").maximum(), 3);
+    click("analyzeButton");
+    ASSERT_GT(state.burstSets[0].burstCount, 1u);
+    const std::size_t marked = window->trace().markers().markers.size();
+    ASSERT_GT(marked, 0u);
+    EXPECT_TRUE(text("burstDescription").startsWith(QStringLiteral("#1: ")));
+    if (marked > 1) {
+        click("nextButton");
+        EXPECT_TRUE(text("burstDescription").startsWith(QStringLiteral("#2: ")));
+    }
+    window->resize(1280, 492);
+    QApplication::processEvents();
+    const QDir artifacts(QStringLiteral(PLASK_ARTIFACT_DIR));
+    ASSERT_TRUE(artifacts.mkpath(QStringLiteral(".")));
+    EXPECT_TRUE(window->grab().save(artifacts.filePath(QStringLiteral("main_window.png"))));
 }
 
 TEST_F(WorkflowTest, FileNamedAtStartOpensIntoPs1WithoutTheDialog)
