@@ -2,10 +2,8 @@
 #include "dialog_test_support.h"
 #include "gui_fixture.h"
 
-#include "analysis/burst_analysis.h"
 #include "chart/chart.h"
 #include "chart/chart_page.h"
-#include "correlation/segmental_correlation.h"
 #include "ui/results_window.h"
 
 #include <QAction>
@@ -136,7 +134,7 @@ namespace {
     TEST_F(ResultsWindowTest, AutocorrelationDrawsItsCurveWithItsTitle)
     {
         open(folder / "run.03.dat");
-        runBurstAnalysis(state, platform);
+        menu(ui::cmdBurstAnalysis);
         autocorrelate(2); // step 8
         const CorrelationResult& result = correlationOf(state, 0);
         ASSERT_GT(result.lagCount, 0);
@@ -156,6 +154,17 @@ namespace {
         results().resize(1024, 560);
         QDir().mkpath(QStringLiteral(PLASK_ARTIFACT_DIR));
         EXPECT_TRUE(results().grab().save(QStringLiteral(PLASK_ARTIFACT_DIR "/results_window.png")));
+    }
+
+    TEST_F(ResultsWindowTest, CancelInFcsSetupCancelsTheAutocorrelation)
+    {
+        open(folder / "run.03.dat");
+        state.settings().showFcsSetupFirst = 1;
+        whenDialogOpens([](QDialog& dialog) { press(dialog, "cancelButton"); });
+        menu(ui::cmdAutocorrelation);
+        EXPECT_EQ(correlationOf(state, 0).lagCount, 0);
+        EXPECT_FALSE(results().isVisible());
+        EXPECT_EQ(correlationChart().drawnPointCount(results().correlation().plot()), 2u);
     }
 
     // A step of 128 gives more lags than the old 1000-point buffers held;
@@ -251,11 +260,12 @@ namespace {
 
     // The analyses as the program runs them, announcing through the desktop
     // platform: a burst analysis, then the segmental autocorrelation over the
-    // four gaps around its three bursts, painted after every pooled segment.
+    // gaps around its three bursts that pass the minimum, painted after every
+    // pooled segment.
     TEST_F(ResultsWindowTest, BurstAnalysisThenSegmentalCorrelation)
     {
         open(folder / "run.03.dat");
-        runBurstAnalysis(state, platform);
+        menu(ui::cmdBurstAnalysis);
         ASSERT_TRUE(platform.script.dialogs().empty()) << platform.script.dialogs()[0];
         EXPECT_TRUE(results().isVisible());
         // Bursts of 20 bins with 5 photons, plus the single photon of the end bin.
@@ -270,17 +280,22 @@ namespace {
                 static_cast<std::size_t>(state.histograms.at(static_cast<std::size_t>(row)).binCount));
         }
 
-        QString counted;
+        // The gaps last about 3, 6, 6 and 5 ms; a 5.5 ms minimum keeps two.
+        QStringList counted;
         whenDialogOpens([&counted](QDialog& dialog) {
-            counted = childOf<QLabel>(dialog, "countText").text();
+            counted << childOf<QLabel>(dialog, "countText").text();
+            type(dialog, "minimumTime", QStringLiteral("5500"));
+            press(dialog, "resetButton");
+            counted << childOf<QLabel>(dialog, "countText").text();
             press(dialog, "autocorrelateButton");
         });
         PaintCounter paints;
         correlationChart().surface()->installEventFilter(&paints);
-        segmentalAutocorrelationCommand(state, platform, 0);
-        EXPECT_EQ(counted, QStringLiteral("4 out of 4"));
+        menu(ui::cmdSegAutocorrelation);
+        EXPECT_EQ(counted, QStringList({ QStringLiteral("4 out of 4"), QStringLiteral("2 out of 4") }));
+        EXPECT_EQ(state.settings().segFcsMinTime, 5500.0);
         EXPECT_TRUE(platform.script.dialogs().empty());
-        EXPECT_GE(paints.paints, 4);
+        EXPECT_GE(paints.paints, 2);
         const CorrelationResult& result = correlationOf(state, 0);
         const ui::CorrelationChart& curve = results().correlation();
         EXPECT_EQ(curve.chart().drawnPointCount(curve.plot()), static_cast<std::size_t>(result.lagCount));
