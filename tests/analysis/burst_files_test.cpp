@@ -131,6 +131,16 @@ TEST_F(SaveCommands, CancelAndUnwritableFiles)
     EXPECT_EQ(state.burstDataSaved[1], 0);
 }
 
+TEST_F(SaveCommands, FailedWritesAreNotMarkedSaved)
+{
+    platform.saveFileAnswers = { "/dev/full" }; // opens, but every write fails
+    EXPECT_EQ(saveHistograms(state, platform), 1);
+    EXPECT_EQ(platform.dialogs(),
+        (std::vector<testing::PlatformCall> { { "showMessage", "File could not be written completely", "FILE ERROR" } }));
+    EXPECT_EQ(state.burstDataSaved[1], 0);
+    EXPECT_EQ(writeBurstFile("/dev/full", burstSetOf(state, 1)), writeFailed);
+}
+
 TEST(TextFile, Windows1252Conversion)
 {
     EXPECT_EQ(toWindows1252("a µ ± é"), "a \xB5 \xB1 \xE9");
