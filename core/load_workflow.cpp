@@ -120,6 +120,11 @@ void finishLoad(AppState& state, Platform& platform, int channel)
     display.displayLength = stream.length;
     stream.regionStart = 0;
     stream.regionEnd = static_cast<std::int32_t>(stream.length) - 1;
+    // A background region picked on the previous file says nothing about this one.
+    stream.backgroundStart = 0;
+    stream.backgroundEnd = 0;
+    stream.backgroundMean = 0.0;
+    stream.backgroundSd = 0.0;
     state.loadedFlags.at(index) = 1;
     state.burstDataPresent.at(index) = 0;
     state.burstDataSaved.at(index) = 0;

@@ -80,6 +80,21 @@ namespace {
         EXPECT_EQ(platform.waitDepth, 0);
     }
 
+    TEST_F(Workflow, ANewFileForgetsTheBackgroundRegionOfTheLastOne)
+    {
+        openFresh(0, writeStream(dir, "first.dat", 1500));
+        PhotonStream& stream = state.streams[0];
+        stream.backgroundStart = 10;
+        stream.backgroundEnd = 900;
+        stream.backgroundMean = 3.5;
+        stream.backgroundSd = 1.2;
+        platform.yesNoAnswers.push_back(true); // overwrite
+        open(0, writeStream(dir, "second.dat", 1200));
+        EXPECT_EQ(stream.fileTitle, "second.dat");
+        EXPECT_EQ(stream.backgroundStart + stream.backgroundEnd, 0u);
+        EXPECT_EQ(stream.backgroundMean + stream.backgroundSd, 0.0);
+    }
+
     TEST_F(Workflow, SettingThatDiffersFromLoadedDataIsRefused)
     {
         openFresh(0, writeStream(dir, "a.dat", 2000));
