@@ -83,14 +83,5 @@ namespace {
         EXPECT_EQ(fields.stepIndex, 5u);
     }
 
-    TEST_F(SegmentDialogTest, CancelEndsWithoutComputing)
-    {
-        ui::SegmentDialog dialog(fields, actions);
-        showDialog(dialog);
-        press(dialog, "cancelButton");
-        EXPECT_EQ(dialog.result(), QDialog::Rejected);
-        EXPECT_TRUE(seen.empty());
-    }
-
 } // namespace
 } // namespace plask::testing
