@@ -109,10 +109,12 @@ TEST_F(StartupTest, ToggledCheckBoxesAndPanelFieldsAreSavedAtExitInTheStartFolde
     EXPECT_TRUE(child<QAbstractButton>("subtractBackground").isChecked());
     child<QLineEdit>("triggerLevel").setText(QStringLiteral("20"));
     child<QComboBox>("binWidthList").setCurrentIndex(9);
+    menu(ui::cmdResults);
     TempDir elsewhere;
     std::filesystem::current_path(elsewhere.path()); // a file dialog moved the current folder
     menu(ui::cmdExit);
     EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->resultsWindow().isVisible());
     EXPECT_EQ(child<QLineEdit>("minPhotons").text(), QStringLiteral("20"));
     EXPECT_FALSE(std::filesystem::exists(elsewhere / "plask.ini"));
     AnalysisSettings saved;
