@@ -2,11 +2,10 @@
 // stream to the chart's 1000 points (the whole stream at the largest zoom
 // step), in each display mode, and the whole redraw including the chart.
 
-#include "chart/chart.h"
+#include "chart/chart_page.h"
 #include "core/navigator.h"
 #include "core/trace_points.h"
 #include "ui/trace_view.h"
-#include "chart/chart_page.h"
 
 #include <QApplication>
 
