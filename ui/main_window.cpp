@@ -20,6 +20,7 @@
 #include "core/text_format.h"
 #include "ui/commands.h"
 #include "ui/control_panel.h"
+#include "ui/dialogs/batch_dialog.h"
 #include "ui/dialogs/setup_commands.h"
 #include "ui/pch_page.h"
 #include "ui/qt_platform.h"
@@ -196,6 +197,9 @@ void MainWindow::runCommand(int id)
     case cmdPrinterOptions:
     case cmdPrinterOptionsMenu:
         chart::runPrinterOptions(this);
+        break;
+    case cmdBatch:
+        runBatchDialog(state_, platform_, this);
         break;
     default:
         runAnalysisCommand(id);

@@ -50,6 +50,14 @@ QLineEdit* makeField(const char* name, const QString& text, QWidget* parent)
     return field;
 }
 
+QPushButton* makeButton(const QString& text, const char* name, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
 double fieldNumber(const QLineEdit& field) { return leadingNumber(field.text().toStdString()); }
 
 QDialogButtonBox* makeOkCancel(QDialog& dialog)

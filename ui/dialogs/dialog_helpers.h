@@ -12,6 +12,7 @@ class QComboBox;
 class QDialog;
 class QDialogButtonBox;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace plask::ui {
@@ -32,6 +33,8 @@ void fillStepList(QComboBox& list, std::uint16_t value);
 
 // A line edit named `name` showing `text`, as long as the dialogs' fields (80 characters).
 QLineEdit* makeField(const char* name, const QString& text, QWidget* parent);
+// A push button named `name` that does not take Enter as its default.
+QPushButton* makeButton(const QString& text, const char* name, QWidget* parent);
 // The field's text as a number: its leading numeric part, 0 when there is none.
 [[nodiscard]] double fieldNumber(const QLineEdit& field);
 

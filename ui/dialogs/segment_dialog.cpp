@@ -14,14 +14,6 @@
 namespace plask::ui {
 
 namespace {
-    QPushButton* makeButton(const QString& text, const char* name, QWidget* parent)
-    {
-        auto* button = new QPushButton(text, parent);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setAutoDefault(false);
-        return button;
-    }
-
     void setIndex(QComboBox& list, std::size_t index)
     {
         list.setCurrentIndex(index < static_cast<std::size_t>(list.count()) ? static_cast<int>(index) : 0);

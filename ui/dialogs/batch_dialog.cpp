@@ -1,0 +1,184 @@
+#include "ui/dialogs/batch_dialog.h"
+
+#include "ui/dialogs/dialog_helpers.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace plask::ui {
+
+namespace {
+    QCheckBox* makeBox(const QString& text, const char* name, QWidget* parent)
+    {
+        auto* box = new QCheckBox(text, parent);
+        box->setObjectName(QString::fromLatin1(name));
+        return box;
+    }
+
+    int progressValue(std::size_t value)
+    {
+        return static_cast<int>(std::min<std::size_t>(value, std::numeric_limits<int>::max()));
+    }
+} // namespace
+
+QtUiThread::QtUiThread(QObject& context)
+    : context_(context)
+{
+}
+
+void QtUiThread::invoke(std::function<void()> call)
+{
+    if (QThread::currentThread() == context_.thread()) {
+        call();
+        return;
+    }
+    QMetaObject::invokeMethod(&context_, std::move(call), Qt::BlockingQueuedConnection);
+}
+
+void QtUiThread::post(std::function<void()> call)
+{
+    QMetaObject::invokeMethod(&context_, std::move(call), Qt::QueuedConnection);
+}
+
+BatchDialog::BatchDialog(AppState& state, Platform& platform, QWidget* parent)
+    : QDialog(parent)
+    , workingDir_(new QLineEdit(this))
+    , saveAs_(new QLineEdit(this))
+    , log_(new QPlainTextEdit(this))
+    , progress_(new QProgressBar(this))
+    , smooth_(makeBox(QStringLiteral("Smooth"), "smooth", this))
+    , estimateBackground_(makeBox(QStringLiteral("Est. Bkgd"), "estimateBackground", this))
+    , traceFcs_(makeBox(QStringLiteral("Trace FCS "), "traceFcs", this))
+    , segFcs_(makeBox(QStringLiteral("Seg. FCS"), "segFcs", this))
+    , vireoFiles_(makeBox(QStringLiteral("Vireo  files"), "vireoFiles", this))
+    , browse_(makeButton(QStringLiteral("Browse"), "browseButton", this))
+    , start_(makeButton(QStringLiteral("Start"), "startButton", this))
+    , abort_(makeButton(QStringLiteral("Abort"), "abortButton", this))
+    , close_(makeButton(QStringLiteral("Close"), "closeButton", this))
+    , ui_(*this)
+    , session_(state, platform, *this, ui_)
+{
+    setObjectName(QStringLiteral("BATCHDIALOG"));
+    setWindowTitle(QStringLiteral("Batch burst/FCS processor"));
+    workingDir_->setObjectName(QStringLiteral("workingDir"));
+    workingDir_->setReadOnly(true);
+    saveAs_->setObjectName(QStringLiteral("saveAs"));
+    log_->setObjectName(QStringLiteral("statusLog"));
+    log_->setReadOnly(true);
+    log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    log_->setMinimumSize(360, 140);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setOrientation(Qt::Vertical);
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    progress_->setFormat(QStringLiteral("%v/%m"));
+
+    connect(browse_, &QPushButton::clicked, this, [this] { batchChooseDirectory(session_); });
+    connect(start_, &QPushButton::clicked, this, [this] { (void)batchStart(session_); });
+    connect(abort_, &QPushButton::clicked, this, [this] { batchAbort(session_); });
+    connect(close_, &QPushButton::clicked, this, [this] { (void)batchClose(session_); });
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(new QLabel(QStringLiteral("Working Dir:"), this), 0, 0);
+    fields->addWidget(workingDir_, 0, 1);
+    fields->addWidget(browse_, 0, 2);
+    fields->addWidget(new QLabel(QStringLiteral("Save as:"), this), 1, 0);
+    fields->addWidget(saveAs_, 1, 1);
+
+    auto* logRow = new QHBoxLayout;
+    logRow->addWidget(log_, 1);
+    logRow->addWidget(progress_);
+    auto* options = new QVBoxLayout;
+    for (QWidget* box : { static_cast<QWidget*>(smooth_), static_cast<QWidget*>(estimateBackground_),
+             static_cast<QWidget*>(traceFcs_), static_cast<QWidget*>(segFcs_), static_cast<QWidget*>(vireoFiles_) })
+        options->addWidget(box);
+    options->addStretch(1);
+    logRow->addLayout(options);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(start_);
+    buttons->addWidget(abort_);
+    buttons->addWidget(close_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(new QLabel(QStringLiteral("Processing status:"), this));
+    layout->addLayout(logRow, 1);
+    layout->addLayout(buttons);
+    openBatchDialog(session_);
+}
+
+BatchDialog::~BatchDialog()
+{
+    // The worker's calls come here blocking: serve them until it has ended.
+    if (session_.phase == BatchPhase::running || session_.phase == BatchPhase::aborting) {
+        batchAbort(session_);
+        while (session_.phase == BatchPhase::running || session_.phase == BatchPhase::aborting)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+}
+
+void BatchDialog::reject() { (void)batchClose(session_); }
+
+BatchOptions BatchDialog::readOptions()
+{
+    return { traceFcs_->isChecked(), segFcs_->isChecked(), vireoFiles_->isChecked(), smooth_->isChecked(),
+        estimateBackground_->isChecked() };
+}
+
+void BatchDialog::showOptions(const BatchOptions& options)
+{
+    traceFcs_->setChecked(options.traceFcs);
+    segFcs_->setChecked(options.segFcs);
+    vireoFiles_->setChecked(options.vireoFiles);
+    smooth_->setChecked(options.smooth);
+    estimateBackground_->setChecked(options.estimateBackground);
+}
+
+void BatchDialog::showWorkingDirectory(std::string_view path) { workingDir_->setText(toQString(path)); }
+
+void BatchDialog::showSaveAsName(std::string_view name) { saveAs_->setText(toQString(name)); }
+
+void BatchDialog::showLog(std::string_view shown, std::string_view /*appended*/)
+{
+    log_->setPlainText(toQString(shown));
+    QScrollBar* bar = log_->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+void BatchDialog::showProgress(std::size_t done, std::size_t total)
+{
+    progress_->setRange(0, progressValue(std::max<std::size_t>(total, 1)));
+    progress_->setValue(progressValue(done));
+}
+
+void BatchDialog::enableButtons(const BatchButtons& buttons)
+{
+    browse_->setEnabled(buttons.browse);
+    start_->setEnabled(buttons.start);
+    abort_->setEnabled(buttons.abort);
+    close_->setEnabled(buttons.close);
+}
+
+void BatchDialog::endDialog() { QDialog::accept(); }
+
+void runBatchDialog(AppState& state, Platform& platform, QWidget* parent)
+{
+    BatchDialog dialog(state, platform, parent);
+    dialog.exec();
+}
+
+} // namespace plask::ui
