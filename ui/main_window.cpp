@@ -387,7 +387,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     state_.loadedFlags = {};
     state_.burstDataPresent = {};
-    results_->hide();
+    // The results window and any PCH pages go with the main window, so the program ends.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isWindow())
+            child->hide();
     event->accept();
 }
 
