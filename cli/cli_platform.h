@@ -1,8 +1,9 @@
 #pragma once
 // The platform seam for plask-cli: messages go to stderr, questions and
-// dialogs are answered by the command's arguments, announcements are ignored.
+// dialogs are answered by the command's arguments; the announcements stay
+// the silent platform's no-ops.
 
-#include "core/platform.h"
+#include "core/silent_platform.h"
 
 #include <deque>
 #include <filesystem>
@@ -12,7 +13,7 @@
 
 namespace plask::cli {
 
-class CliPlatform : public Platform {
+class CliPlatform : public SilentPlatform {
 public:
     bool answerYes = true; // a scripted run agrees to overwrite and to continue
     std::deque<std::string> openFiles; // answers to the Open dialog, in order
@@ -32,24 +33,10 @@ public:
     std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) override;
     std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) override;
     std::optional<std::string> chooseFolder(std::string_view title) override;
-    void setWaitCursor(bool) override { }
     PanelFields readPanel() override { return panel; }
     void setMinPhotonsField(std::string_view text) override;
     bool editFcsSetup(AnalysisSettings& settings) override;
     bool runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions) override;
-
-    void redrawTrace() override { }
-    void activeChannelChanged(int) override { }
-    void resetNavigator() override { }
-    void enableStreamNavigator(bool) override { }
-    void enableBurstNavigator(bool) override { }
-    void showStreamInfo() override { }
-    void selectionEnded(int) override { }
-    void refreshHistogramChart(int) override { }
-    void releaseHistogramCharts() override { }
-    void refreshStatisticsPanel(int) override { }
-    void showCorrelationCurve(int) override { }
-    void setResultsWindowVisible(bool) override { }
 };
 
 } // namespace plask::cli
