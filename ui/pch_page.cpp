@@ -4,6 +4,7 @@
 #include "chart/chart.h"
 #include "chart/chart_page.h"
 #include "chart/printing.h"
+#include "ui/page_menu.h"
 #include "ui/page_printing.h"
 
 #include <QMenuBar>
@@ -13,10 +14,6 @@
 namespace plask::ui {
 
 namespace {
-    struct MenuEntry {
-        int id = 0; // 0: separator
-        const char* caption = nullptr;
-    };
     constexpr MenuEntry fileMenu[] = { { pchSave, "Save" }, { pchPrint, "Print" }, { pchPrintSetup, "Print Setup" },
         { pchPrinterOptions, "Printer Options" }, { 0, nullptr }, { pchClose, "Close" } };
     constexpr MenuEntry dataMenu[] = { { pchShowData, "Show Data" } };
@@ -43,21 +40,9 @@ PchPage::PchPage(AppState& state, Platform& platform, QWidget* parent)
 
 void PchPage::buildMenu()
 {
-    const auto add = [this](const QString& title, std::span<const MenuEntry> entries) {
-        QMenu* menu = menuBar()->addMenu(title);
-        for (const MenuEntry& entry : entries) {
-            if (entry.id == 0) {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* action = menu->addAction(QString::fromLatin1(entry.caption));
-            action->setObjectName(QStringLiteral("action%1").arg(entry.id));
-            connect(action, &QAction::triggered, this, [this, id = entry.id] { runCommand(id); });
-            actions_[entry.id] = action;
-        }
-    };
-    add(QStringLiteral("File"), fileMenu);
-    add(QStringLiteral("Data"), dataMenu);
+    const auto run = [this](int id) { runCommand(id); };
+    addCommandMenu(menuBar(), QStringLiteral("File"), fileMenu, this, run, actions_);
+    addCommandMenu(menuBar(), QStringLiteral("Data"), dataMenu, this, run, actions_);
 }
 
 void PchPage::buildChart(const PchResult& pch)

@@ -4,6 +4,7 @@
 #include "chart/chart_page.h"
 #include "chart/printing.h"
 #include "core/file_names.h"
+#include "ui/page_menu.h"
 #include "ui/page_printing.h"
 
 #include <QCloseEvent>
@@ -20,10 +21,6 @@ namespace {
         return { QPointF(left, top), QPointF(right, bottom) };
     }
 
-    struct MenuEntry {
-        int id = 0; // 0: separator
-        const char* caption = nullptr;
-    };
     constexpr MenuEntry fileMenu[]
         = { { resultsSave, "Save" }, { resultsAutoSave, "Auto Save" }, { resultsAutoSaveName, "Auto Save Name" },
               { 0, nullptr }, { resultsPrint, "Print" }, { resultsPrintSetup, "Print Setup" },
@@ -56,18 +53,9 @@ ResultsWindow::~ResultsWindow() = default;
 
 void ResultsWindow::buildMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* menu = addCommandMenu(
+        menuBar(), QStringLiteral("File"), fileMenu, this, [this](int id) { runCommand(id); }, actions_);
     menu->setObjectName(QStringLiteral("RESULTSPAGEMENU"));
-    for (const MenuEntry& entry : fileMenu) {
-        if (entry.id == 0) {
-            menu->addSeparator();
-            continue;
-        }
-        QAction* action = menu->addAction(QString::fromLatin1(entry.caption));
-        action->setObjectName(QStringLiteral("action%1").arg(entry.id));
-        connect(action, &QAction::triggered, this, [this, id = entry.id] { runCommand(id); });
-        actions_[entry.id] = action;
-    }
 }
 
 QAction* ResultsWindow::menuAction(int id) const
