@@ -2,8 +2,8 @@
 
 #include "analysis/burst_detection.h"
 #include "analysis/burst_messages.h"
-#include "core/panel_settings.h"
-#include "core/shell_commands.h"
+#include "view/panel_settings.h"
+#include "view/shell_commands.h"
 
 namespace plask {
 

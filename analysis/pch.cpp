@@ -4,7 +4,7 @@
 #include "analysis/export_dialog.h"
 #include "analysis/text_file.h"
 #include "core/file_names.h"
-#include "core/panel_settings.h"
+#include "view/panel_settings.h"
 
 #include <algorithm>
 

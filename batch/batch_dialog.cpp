@@ -3,8 +3,8 @@
 #include "batch/batch_files.h"
 #include "batch/batch_worker.h"
 #include "batch/status_log.h"
-#include "core/panel_settings.h"
-#include "core/shell_commands.h"
+#include "view/panel_settings.h"
+#include "view/shell_commands.h"
 #include "core/text_format.h"
 
 #include <system_error>

@@ -6,9 +6,9 @@
 #include "analysis/smoothing.h"
 #include "batch/batch_dialog.h"
 #include "batch/batch_files.h"
-#include "core/correlator_file.h"
-#include "core/panel_settings.h"
-#include "core/photon_count_file.h"
+#include "formats/correlator_file.h"
+#include "view/panel_settings.h"
+#include "formats/photon_count_file.h"
 #include "core/silent_platform.h"
 #include "core/text_format.h"
 

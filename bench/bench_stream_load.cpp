@@ -4,7 +4,7 @@
 // array of 4 bytes per file byte, then binning by division). Also what
 // transparent huge pages save on a fresh 200 MB zero-filled block.
 
-#include "core/correlator_file.h"
+#include "formats/correlator_file.h"
 #include "core/page_block.h"
 #include "core/silent_platform.h"
 #include "core/whole_file.h"

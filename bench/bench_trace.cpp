@@ -3,8 +3,8 @@
 // step), in each display mode, and the whole redraw including the chart.
 
 #include "chart/chart_page.h"
-#include "core/navigator.h"
-#include "core/trace_points.h"
+#include "view/navigator.h"
+#include "view/trace_points.h"
 #include "ui/trace_view.h"
 
 #include <QApplication>

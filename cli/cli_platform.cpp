@@ -1,6 +1,6 @@
 #include "cli/cli_platform.h"
 
-#include "core/panel_settings.h"
+#include "view/panel_settings.h"
 
 #include <iostream>
 

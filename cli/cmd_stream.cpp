@@ -2,7 +2,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/stream_loading.h"
-#include "core/photon_count_file.h"
+#include "formats/photon_count_file.h"
 #include "sim/diffusion_simulation.h"
 
 #include <iostream>

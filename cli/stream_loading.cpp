@@ -1,7 +1,7 @@
 #include "cli/stream_loading.h"
 
-#include "core/load_workflow.h"
-#include "core/panel_settings.h"
+#include "formats/load_workflow.h"
+#include "view/panel_settings.h"
 #include "core/selection_lists.h"
 
 namespace plask::cli {

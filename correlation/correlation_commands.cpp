@@ -1,8 +1,8 @@
 #include "correlation/correlation_commands.h"
 
-#include "core/load_workflow.h"
-#include "core/panel_settings.h"
-#include "core/shell_commands.h"
+#include "formats/load_workflow.h"
+#include "view/panel_settings.h"
+#include "view/shell_commands.h"
 #include "core/text_format.h"
 #include "core/whole_file.h"
 #include "correlation/multi_tau.h"

@@ -4,7 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/platform.h"
-#include "core/trace_points.h"
+#include "view/trace_points.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 #include "correlation/segmental_correlation.h"
 
-#include "core/load_workflow.h"
-#include "core/panel_settings.h"
+#include "formats/load_workflow.h"
+#include "view/panel_settings.h"
 #include "core/selection_lists.h"
-#include "core/shell_commands.h"
+#include "view/shell_commands.h"
 #include "core/text_format.h"
 #include "core/whole_file.h"
 #include "correlation/correlation_commands.h"

@@ -1,7 +1,7 @@
 // Correlator stream files: any bytes must give a clean result code, and a
 // stream read from a file must equal the one decoded in memory.
 
-#include "core/correlator_file.h"
+#include "formats/correlator_file.h"
 #include "core/silent_platform.h"
 #include "memory_file.h"
 

@@ -1,8 +1,8 @@
 // Photon count files: any header must be refused cleanly or give counts that
 // pack and unpack to themselves.
 
-#include "core/correlator_file.h"
-#include "core/photon_count_file.h"
+#include "formats/correlator_file.h"
+#include "formats/photon_count_file.h"
 #include "core/silent_platform.h"
 #include "memory_file.h"
 

@@ -1,6 +1,6 @@
 #include "sim/diffusion_simulation.h"
 
-#include "core/correlator_file.h"
+#include "formats/correlator_file.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "ui/control_panel.h"
 
-#include "core/panel_settings.h"
+#include "view/panel_settings.h"
 #include "core/selection_lists.h"
 #include "core/text_format.h"
 #include "ui/commands.h"

@@ -1,7 +1,7 @@
 #include "ui/correlation_chart.h"
 
 #include "chart/chart.h"
-#include "core/axis_range.h"
+#include "view/axis_range.h"
 
 #include <QWidget>
 

@@ -4,8 +4,8 @@
 // hidden results window, and the one dispatcher every command goes through.
 
 #include "core/app_state.h"
-#include "core/burst_markers.h"
-#include "core/window_geometry.h"
+#include "view/burst_markers.h"
+#include "view/window_geometry.h"
 
 #include <QMainWindow>
 

@@ -1,6 +1,6 @@
 #include "ui/startup.h"
 
-#include "core/panel_settings.h"
+#include "view/panel_settings.h"
 #include "core/settings_file.h"
 #include "ui/commands.h"
 #include "ui/main_window.h"

@@ -3,7 +3,7 @@
 // shell state and the main window.
 
 #include "core/app_state.h"
-#include "core/window_geometry.h"
+#include "view/window_geometry.h"
 
 #include <QStringList>
 

@@ -5,9 +5,9 @@
 
 #include "chart/chart_types.h"
 #include "core/app_state.h"
-#include "core/burst_markers.h"
-#include "core/trace_points.h"
-#include "core/trace_selection.h"
+#include "view/burst_markers.h"
+#include "view/trace_points.h"
+#include "view/trace_selection.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #include "analysis/burst_analysis.h"
 #include "analysis/burst_messages.h"
-#include "../core/loaded_stream.h"
+#include "loaded_stream.h"
 #include "fake_platform.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "analysis/burst_analysis.h"
 #include "analysis/burst_files.h"
-#include "../core/loaded_stream.h"
+#include "loaded_stream.h"
 #include "fake_platform.h"
 #include "stream_helpers.h"
 #include "test_files.h"

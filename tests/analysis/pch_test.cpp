@@ -1,7 +1,7 @@
 #include "analysis/background.h"
 #include "analysis/count_values.h"
 #include "analysis/pch.h"
-#include "../core/loaded_stream.h"
+#include "loaded_stream.h"
 #include "fake_platform.h"
 #include "stream_helpers.h"
 #include "test_files.h"

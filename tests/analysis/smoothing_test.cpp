@@ -1,5 +1,5 @@
 #include "analysis/smoothing.h"
-#include "../core/loaded_stream.h"
+#include "loaded_stream.h"
 #include "fake_platform.h"
 #include "stream_helpers.h"
 

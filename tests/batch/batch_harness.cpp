@@ -1,6 +1,6 @@
 #include "batch_harness.h"
 
-#include "core/correlator_file.h"
+#include "formats/correlator_file.h"
 #include "test_files.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "batch/batch_dialog.h"
 
 #include "batch_harness.h"
-#include "core/photon_count_file.h"
+#include "formats/photon_count_file.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

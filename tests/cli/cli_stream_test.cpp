@@ -1,6 +1,6 @@
 #include "cli_run.h"
-#include "core/correlator_file.h"
-#include "core/photon_count_file.h"
+#include "formats/correlator_file.h"
+#include "formats/photon_count_file.h"
 #include "core/settings_file.h"
 #include "test_files.h"
 

@@ -3,8 +3,8 @@
 
 #include "core/app_state.h"
 #include "core/correlation_result.h"
-#include "core/correlator_file.h"
-#include "core/load_workflow.h"
+#include "formats/correlator_file.h"
+#include "formats/load_workflow.h"
 #include "core/photon_stream.h"
 #include "fake_platform.h"
 #include "test_files.h"

@@ -1,7 +1,7 @@
 // plask-cli fcs and segfcs run as a user would run them.
 
 #include "analysis/burst_analysis.h"
-#include "core/panel_settings.h"
+#include "view/panel_settings.h"
 #include "correlation/correlation_commands.h"
 #include "correlation/correlation_files.h"
 #include "correlation/segmental_correlation.h"

@@ -1,4 +1,4 @@
-#include "core/correlator_file.h"
+#include "formats/correlator_file.h"
 #include "fake_platform.h"
 #include "sim/diffusion_simulation.h"
 #include "test_files.h"

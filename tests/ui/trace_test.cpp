@@ -3,7 +3,7 @@
 
 #include "chart/chart.h"
 #include "chart/printing.h"
-#include "core/trace_points.h"
+#include "view/trace_points.h"
 #include "chart/chart_page.h"
 #include "ui/results_window.h"
 #include "ui/trace_view.h"

@@ -1,6 +1,6 @@
 #include "ui/dialogs/dialog_helpers.h"
 
-#include "core/panel_settings.h"
+#include "view/panel_settings.h"
 #include "core/selection_lists.h"
 
 #include <QComboBox>

@@ -1,5 +1,5 @@
-#include "core/shell_commands.h"
-#include "core/window_geometry.h"
+#include "view/shell_commands.h"
+#include "view/window_geometry.h"
 #include "fake_platform.h"
 #include "loaded_stream.h"
 

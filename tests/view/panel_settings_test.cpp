@@ -1,4 +1,4 @@
-#include "core/panel_settings.h"
+#include "view/panel_settings.h"
 #include "fake_platform.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/axis_range.h"
+#include "view/axis_range.h"
 
 #include <cmath>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "core/burst_markers.h"
+#include "view/burst_markers.h"
 
-#include "core/navigator.h"
+#include "view/navigator.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // Puts counts into a channel as a load would, without a file.
 
 #include "core/app_state.h"
-#include "core/navigator.h"
+#include "view/navigator.h"
 
 #include <algorithm>
 #include <cstdint>

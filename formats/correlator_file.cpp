@@ -1,4 +1,4 @@
-#include "core/correlator_file.h"
+#include "formats/correlator_file.h"
 
 #include "core/platform.h"
 #include "core/text_format.h"

@@ -1,6 +1,6 @@
-#include "core/correlator_file.h"
-#include "core/load_workflow.h"
-#include "core/photon_count_file.h"
+#include "formats/correlator_file.h"
+#include "formats/load_workflow.h"
+#include "formats/photon_count_file.h"
 #include "fake_platform.h"
 #include "test_files.h"
 

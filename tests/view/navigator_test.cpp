@@ -1,4 +1,4 @@
-#include "core/navigator.h"
+#include "view/navigator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/window_geometry.h"
+#include "view/window_geometry.h"
 
 namespace plask {
 

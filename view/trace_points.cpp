@@ -1,6 +1,6 @@
-#include "core/trace_points.h"
+#include "view/trace_points.h"
 
-#include "core/axis_range.h"
+#include "view/axis_range.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "core/trace_selection.h"
+#include "view/trace_selection.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "core/load_workflow.h"
+#include "formats/load_workflow.h"
 
-#include "core/correlator_file.h"
+#include "formats/correlator_file.h"
 #include "core/file_names.h"
-#include "core/photon_count_file.h"
+#include "formats/photon_count_file.h"
 #include "core/selection_lists.h"
 #include "core/text_format.h"
 

@@ -1,5 +1,5 @@
-#include "core/axis_range.h"
-#include "core/trace_points.h"
+#include "view/axis_range.h"
+#include "view/trace_points.h"
 #include "loaded_stream.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "core/shell_commands.h"
+#include "view/shell_commands.h"
 
-#include "core/panel_settings.h"
+#include "view/panel_settings.h"
 
 namespace plask {
 

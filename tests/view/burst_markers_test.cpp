@@ -1,4 +1,4 @@
-#include "core/burst_markers.h"
+#include "view/burst_markers.h"
 #include "loaded_stream.h"
 
 #include <gtest/gtest.h>

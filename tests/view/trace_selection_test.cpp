@@ -1,4 +1,4 @@
-#include "core/trace_selection.h"
+#include "view/trace_selection.h"
 #include "loaded_stream.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "core/photon_count_file.h"
+#include "formats/photon_count_file.h"
 
 #include "core/app_state.h"
-#include "core/correlator_file.h"
+#include "formats/correlator_file.h"
 #include "core/file_names.h"
-#include "core/little_endian.h"
+#include "formats/little_endian.h"
 #include "core/text_format.h"
 #include "core/whole_file.h"
 

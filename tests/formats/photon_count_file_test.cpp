@@ -1,8 +1,8 @@
 #include "core/app_state.h"
-#include "core/correlator_file.h"
+#include "formats/correlator_file.h"
 #include "core/file_names.h"
-#include "core/little_endian.h"
-#include "core/photon_count_file.h"
+#include "formats/little_endian.h"
+#include "formats/photon_count_file.h"
 #include "fake_platform.h"
 #include "test_files.h"
 
