@@ -1,5 +1,9 @@
 #include "core/page_block.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -54,6 +58,26 @@ PageBlock PageBlock::allocate(std::size_t bytes)
     if (owned.data_ != nullptr)
         owned.bytes_ = bytes;
     return owned;
+}
+
+bool PageBlock::resize(std::size_t bytes)
+{
+    if (data_ == nullptr || bytes == 0 || bytes > SIZE_MAX - pageSize())
+        return false;
+    const std::size_t oldRounded = roundUpToPages(bytes_);
+    const std::size_t newRounded = roundUpToPages(bytes);
+    if (newRounded != oldRounded) {
+        // Anonymous pages move without copying; new pages read as zero.
+        void* moved = mremap(data_, oldRounded, newRounded, MREMAP_MAYMOVE);
+        if (moved == MAP_FAILED)
+            return false;
+        data_ = moved;
+    }
+    // The old last page past the old size may hold values from before a shrink.
+    if (bytes > bytes_)
+        std::memset(static_cast<std::uint8_t*>(data_) + bytes_, 0, std::min(bytes, oldRounded) - bytes_);
+    bytes_ = bytes;
+    return true;
 }
 
 void PageBlock::reset()

@@ -43,6 +43,9 @@ public:
     PageBlock& operator=(const PageBlock&) = delete;
 
     void reset();
+    // Grows (or shrinks) the block to `bytes`, keeping its contents; pages
+    // added are zero. The block may move. False, and unchanged, on refusal.
+    [[nodiscard]] bool resize(std::size_t bytes);
     [[nodiscard]] void* data() const { return data_; }
     [[nodiscard]] std::size_t bytes() const { return bytes_; }
     [[nodiscard]] explicit operator bool() const { return data_ != nullptr; }
@@ -86,6 +89,20 @@ public:
     {
         block_.reset();
         capacity_ = 0;
+    }
+    // Keeps the first elements and zero-fills the new ones; false on refusal.
+    [[nodiscard]] bool resize(std::size_t count)
+    {
+        if (count == 0 || count > SIZE_MAX / sizeof(T))
+            return false;
+        if (!block_) {
+            *this = allocate(count);
+            return capacity_ == count;
+        }
+        if (!block_.resize(count * sizeof(T)))
+            return false;
+        capacity_ = count;
+        return true;
     }
     [[nodiscard]] T* data() const { return static_cast<T*>(block_.data()); }
     [[nodiscard]] std::size_t capacity() const { return capacity_; }
