@@ -1,5 +1,6 @@
 #include "correlation/photon_correlator.h"
 
+#include "correlation/correlator_kernels.h"
 #include "correlation/multi_tau.h"
 
 #include <algorithm>
@@ -15,12 +16,13 @@ namespace {
 
     // Photons read from the input between two passes over the levels.
     constexpr std::size_t chunkPhotons = 8192;
-    // A coarse level is worked through once this many entries wait in it.
-    constexpr std::size_t levelBatch = 4096;
     constexpr int maxParts = 1000;
+    // Stretches with at least one entry in this many times are paired densely.
+    constexpr std::uint64_t denseSpan = 8;
     constexpr int maxStep = 256;
     // More coarse levels than any 64-bit record can need.
     constexpr int maxLevels = 62;
+    constexpr std::uint64_t noTime = std::numeric_limits<std::uint64_t>::max();
 
     // All photons of one coarse time: the time in the level's units and their count.
     struct Entry {
@@ -30,6 +32,8 @@ namespace {
 
     // The record cut into equal parts, with every part's sums at every level.
     // Part p of level h spans the level times [bound(h, p), bound(h, p + 1)).
+    // Product sums are 64-bit: the caller makes sure that direct x delayed
+    // photons, which bounds every sum, fits.
     class Partition {
     public:
         Partition(int parts, int levels, int slots, std::uint64_t recordLags)
@@ -49,41 +53,54 @@ namespace {
             headDelayed_.assign(levelCount * parts_ * slots_, 0);
             totalDirect_.assign(levelCount * parts_, 0);
             totalDelayed_.assign(levelCount * parts_, 0);
+            directCursor_.assign(levelCount, 0);
+            delayedCursor_.assign(levelCount, 0);
         }
 
         [[nodiscard]] std::size_t parts() const { return parts_; }
         [[nodiscard]] const std::uint64_t* bounds(int h) const { return &bounds_[index(h) * (parts_ + 1)]; }
-        [[nodiscard]] Wide* products(int h, std::size_t p) { return &products_[(index(h) * parts_ + p) * slots_]; }
+        [[nodiscard]] std::uint64_t* products(int h, std::size_t p)
+        {
+            return &products_[(index(h) * parts_ + p) * slots_];
+        }
 
         // Adds the entries' weights to their parts' totals and to the first
         // (delayed) and last (direct) slots of each part, from which the
-        // intensity sums of every lag follow.
-        void tally(int h, std::span<const Entry> entries, std::size_t& cursor, bool direct, bool delayed)
+        // intensity sums of every lag follow. Entries come in time order.
+        void tally(int h, std::span<const Entry> entries, bool direct, bool delayed)
         {
             const std::uint64_t* b = bounds(h);
+            std::size_t& cursor = direct ? directCursor_[index(h)] : delayedCursor_[index(h)];
             std::size_t p = cursor;
-            const std::size_t base = index(h) * parts_;
-            for (const Entry& e : entries) {
-                while (e.time >= b[p + 1])
+            const std::size_t n = entries.size();
+            const Entry* e = entries.data();
+            for (std::size_t i = 0; i < n;) {
+                while (e[i].time >= b[p + 1])
                     ++p;
+                const std::uint64_t start = b[p];
+                const std::uint64_t limit = b[p + 1];
+                std::size_t end = i;
+                std::uint64_t sum = 0;
+                for (; end < n && e[end].time < limit; ++end)
+                    sum += e[end].weight;
+                const std::size_t at = index(h) * parts_ + p;
                 if (direct) {
-                    totalDirect_[base + p] += e.weight;
-                    const std::uint64_t fromEnd = b[p + 1] - 1 - e.time;
-                    if (fromEnd < slots_)
-                        tailDirect_[(base + p) * slots_ + fromEnd] += e.weight;
+                    totalDirect_[at] += sum;
+                    for (std::size_t k = end; k > i && limit - 1 - e[k - 1].time < slots_; --k)
+                        tailDirect_[at * slots_ + (limit - 1 - e[k - 1].time)] += e[k - 1].weight;
                 }
                 if (delayed) {
-                    totalDelayed_[base + p] += e.weight;
-                    const std::uint64_t fromStart = e.time - b[p];
-                    if (fromStart < slots_)
-                        headDelayed_[(base + p) * slots_ + fromStart] += e.weight;
+                    totalDelayed_[at] += sum;
+                    for (std::size_t k = i; k < end && e[k].time - start < slots_; ++k)
+                        headDelayed_[at * slots_ + (e[k].time - start)] += e[k].weight;
                 }
+                i = end;
             }
             cursor = p;
         }
 
         struct LagSums {
-            Wide products = 0;
+            std::uint64_t products = 0;
             std::uint64_t direct = 0;
             std::uint64_t delayed = 0;
             std::uint64_t pairs = 0;
@@ -116,44 +133,75 @@ namespace {
         std::size_t parts_ = 1;
         std::size_t slots_ = 0;
         std::vector<std::uint64_t> bounds_;
-        std::vector<Wide> products_;
+        std::vector<std::uint64_t> products_;
         std::vector<std::uint64_t> tailDirect_;
         std::vector<std::uint64_t> headDelayed_;
         std::vector<std::uint64_t> totalDirect_;
         std::vector<std::uint64_t> totalDelayed_;
+        std::vector<std::size_t> directCursor_;
+        std::vector<std::size_t> delayedCursor_;
     };
 
-    // Entries of one stream at one level: up to 2d of history (times within
-    // the longest lag of the frontier), then the entries not yet paired.
+    // Entries of one stream at one level in a fixed buffer: up to 2d of
+    // history (times within the longest lag of the frontier), then the
+    // entries not yet paired.
     struct StreamLevel {
-        std::vector<Entry> entries;
+        std::vector<Entry> buffer;
+        std::size_t count = 0;
         std::size_t fresh = 0; // index of the first unpaired entry
-        Entry open; // the last coarse time seen, which may still grow
-        bool hasOpen = false;
-        std::size_t wholeCursor = 0; // parts of the fresh entries, for the tallies
-        std::size_t partCursor = 0;
-        std::size_t pairCursor = 0; // part of the delayed entry being paired
+        Entry open { noTime, 0 }; // the last coarse time seen, which may still grow
 
-        // Adds one finer entry (time already coarsened) to the open entry.
-        void add(std::uint64_t time, std::uint64_t weight)
+        [[nodiscard]] std::span<const Entry> freshEntries() const
         {
-            if (hasOpen && open.time == time) {
-                open.weight += weight;
+            return std::span<const Entry>(buffer.data() + fresh, count - fresh);
+        }
+
+        // Adds finer entries, their times halved, merging equal times. The
+        // loop has no branch on the merge: it always writes the entry in
+        // hand and moves on only when the time changes.
+        void addCoarsened(std::span<const Entry> finer)
+        {
+            if (finer.empty())
                 return;
+            Entry* out = buffer.data() + count;
+            Entry current = open;
+            std::size_t i = 0;
+            if (current.time == noTime) {
+                current = { finer[0].time >> 1, finer[0].weight };
+                i = 1;
             }
-            if (hasOpen)
-                entries.push_back(open);
-            open = { time, weight };
-            hasOpen = true;
+            for (; i < finer.size(); ++i) {
+                const std::uint64_t t = finer[i].time >> 1;
+                const bool next = t != current.time;
+                *out = current;
+                out += next;
+                current.weight = (next ? 0 : current.weight) + finer[i].weight;
+                current.time = t;
+            }
+            open = current;
+            count = static_cast<std::size_t>(out - buffer.data());
         }
 
         // The open entry is complete once nothing below `frontier` can come.
         void close(std::uint64_t frontier)
         {
-            if (hasOpen && open.time < frontier) {
-                entries.push_back(open);
-                hasOpen = false;
+            if (open.time != noTime && open.time < frontier) {
+                buffer[count++] = open;
+                open = { noTime, 0 };
             }
+        }
+
+        // Only entries within the longest lag of the frontier can still pair
+        // with entries to come; the rest go.
+        void keepHistory(std::uint64_t frontier, std::size_t longestLag)
+        {
+            std::size_t keep = count;
+            while (keep > 0 && buffer[keep - 1].time + longestLag >= frontier)
+                --keep;
+            std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(keep),
+                buffer.begin() + static_cast<std::ptrdiff_t>(count), buffer.begin());
+            count -= keep;
+            fresh = count;
         }
     };
 
@@ -175,10 +223,13 @@ namespace {
             , parts_(std::max(setup.parts, 1), levels, static_cast<int>(slots_), recordLags)
             , level_(static_cast<std::size_t>(levels) + 1)
         {
+            // A level holds its history and one chunk's entries; each level
+            // may pass on one entry more than it received (its open one).
+            const std::size_t capacity = slots_ + chunkPhotons + static_cast<std::size_t>(levels) + 8;
             for (Level& lv : level_) {
-                lv.direct.entries.reserve(2 * levelBatch + slots_);
+                lv.direct.buffer.resize(capacity);
                 if (cross_)
-                    lv.delayed.entries.reserve(2 * levelBatch + slots_);
+                    lv.delayed.buffer.resize(capacity);
             }
         }
 
@@ -193,6 +244,7 @@ namespace {
             std::size_t i = 0;
             std::size_t j = 0;
             const std::size_t total = direct.size() + delayed.size();
+            std::vector<Entry> photons(chunkPhotons);
             while (i < direct.size() || j < delayed.size()) {
                 // Everything below the frontier goes in; at least one stream moves on.
                 const std::size_t iEnd = std::min(i + chunkPhotons, direct.size());
@@ -203,10 +255,8 @@ namespace {
                 if (jEnd < delayed.size())
                     frontier = std::min(frontier, coarse(delayed[jEnd - 1]) + 1);
                 Level& lv = level_[0];
-                for (; i < direct.size() && coarse(direct[i]) < frontier; ++i)
-                    lv.direct.add(coarse(direct[i]), 1);
-                for (; j < delayed.size() && coarse(delayed[j]) < frontier; ++j)
-                    lv.delayed.add(coarse(delayed[j]), 1);
+                i = feed(direct, i, frontier, coarse, lv.direct);
+                j = feed(delayed, j, frontier, coarse, lv.delayed);
                 const bool last = i == direct.size() && j == delayed.size();
                 lv.frontier = last ? recordLags_ : frontier;
                 lv.direct.close(lv.frontier);
@@ -223,98 +273,238 @@ namespace {
         [[nodiscard]] Partition& parts() { return parts_; }
 
     private:
+        // The photons from `from` on below the frontier, merged per minimum
+        // lag into level 0. Returns the index of the first photon left.
+        template <typename Coarse>
+        static std::size_t feed(std::span<const std::uint64_t> times, std::size_t from, std::uint64_t frontier,
+            const Coarse& coarse, StreamLevel& level)
+        {
+            Entry* out = level.buffer.data() + level.count;
+            Entry current = level.open;
+            std::size_t i = from;
+            if (current.time == noTime && i < times.size() && coarse(times[i]) < frontier)
+                current = { coarse(times[i++]), 1 };
+            for (; i < times.size(); ++i) {
+                const std::uint64_t t = coarse(times[i]);
+                if (t >= frontier)
+                    break;
+                const bool next = t != current.time;
+                *out = current;
+                out += next;
+                current.weight = (next ? 0 : current.weight) + 1;
+                current.time = t;
+            }
+            level.open = current;
+            level.count = static_cast<std::size_t>(out - level.buffer.data());
+            return i;
+        }
+
         void processLevel(int h, bool last)
         {
             Level& lv = level_[static_cast<std::size_t>(h)];
             StreamLevel& x = lv.direct;
             StreamLevel& y = cross_ ? lv.delayed : lv.direct;
-            const std::span<const Entry> freshX = std::span<const Entry>(x.entries).subspan(x.fresh);
-            const std::span<const Entry> freshY = std::span<const Entry>(y.entries).subspan(y.fresh);
+            const std::span<const Entry> freshX = x.freshEntries();
+            const std::span<const Entry> freshY = y.freshEntries();
             const bool withParts = parts_.parts() > 1;
 
-            whole_.tally(h, freshX, x.wholeCursor, true, !cross_);
+            whole_.tally(h, freshX, true, !cross_);
             if (withParts)
-                parts_.tally(h, freshX, x.partCursor, true, !cross_);
+                parts_.tally(h, freshX, true, !cross_);
             if (cross_) {
-                whole_.tally(h, freshY, y.wholeCursor, false, true);
+                whole_.tally(h, freshY, false, true);
                 if (withParts)
-                    parts_.tally(h, freshY, y.partCursor, false, true);
+                    parts_.tally(h, freshY, false, true);
             }
-            pairEntries(h, x, y, withParts);
+            pairFresh(h, x, y);
 
             if (h < levels_) {
                 Level& next = level_[static_cast<std::size_t>(h + 1)];
                 next.frontier = last ? ((recordLags_ - 1) >> (h + 1)) + 1 : lv.frontier >> 1;
-                for (const Entry& e : freshX)
-                    next.direct.add(e.time >> 1, e.weight);
+                next.direct.addCoarsened(freshX);
                 next.direct.close(next.frontier);
                 if (cross_) {
-                    for (const Entry& e : freshY)
-                        next.delayed.add(e.time >> 1, e.weight);
+                    next.delayed.addCoarsened(freshY);
                     next.delayed.close(next.frontier);
                 }
             }
-            keepHistory(x, lv.frontier);
-            if (cross_) {
-                y.entries.clear();
-                y.fresh = 0;
-            }
-            if (h < levels_) {
-                Level& next = level_[static_cast<std::size_t>(h + 1)];
-                const std::size_t waiting = next.direct.entries.size() - next.direct.fresh
-                    + (cross_ ? next.delayed.entries.size() - next.delayed.fresh : 0);
-                if (last || waiting >= levelBatch)
-                    processLevel(h + 1, last);
-            }
+            x.keepHistory(lv.frontier, slots_);
+            if (cross_)
+                y.count = y.fresh = 0;
+            if (h < levels_)
+                processLevel(h + 1, last);
         }
 
-        // Every fresh delayed entry with the direct entries `lag` times
-        // earlier, for the level's lags (1 ... 2d at level 0, d + 1 ... 2d above).
-        void pairEntries(int h, const StreamLevel& x, StreamLevel& y, bool withParts)
+        [[nodiscard]] std::uint64_t lowestLag(int h) const
         {
-            const std::uint64_t lo = h == 0 ? 1 : static_cast<std::uint64_t>(setup_.step) + 1;
-            const std::uint64_t hi = slots_;
-            const Entry* xs = x.entries.data();
-            const std::size_t nx = x.entries.size();
-            Wide* whole = whole_.products(h, 0);
+            return h == 0 ? 1 : static_cast<std::uint64_t>(setup_.step) + 1;
+        }
+
+        // Pairs every fresh delayed entry with the direct entries 1 ... 2d
+        // (level 0) or d + 1 ... 2d (coarser levels) times earlier. Stretches
+        // where most times hold photons go through the binned correlator's
+        // dense kernels; the first 2d times of each part, where pairs may
+        // straddle a part boundary, and sparse stretches pair entry by entry.
+        void pairFresh(int h, const StreamLevel& x, const StreamLevel& y)
+        {
+            const std::size_t fresh = y.count - y.fresh;
+            if (fresh == 0)
+                return;
+            const std::uint64_t t0 = y.buffer[y.fresh].time;
+            const std::uint64_t t1 = y.buffer[y.count - 1].time;
+            const std::uint64_t spanY = t1 - t0 + 1;
+            if (fresh < 64 || spanY > denseSpan * fresh || !scatterDense(x, y, t0, spanY)) {
+                pairSparse(h, x, y, y.fresh, y.count);
+                return;
+            }
+            const std::size_t partCount = parts_.parts();
             const std::uint64_t* bounds = parts_.bounds(h);
-            std::size_t j = 0;
-            std::size_t part = y.pairCursor;
-            for (std::size_t q = y.fresh; q < y.entries.size(); ++q) {
-                const Entry e = y.entries[q];
-                while (j < nx && xs[j].time + hi < e.time)
-                    ++j;
-                if (j == nx || xs[j].time + lo > e.time)
-                    continue;
-                if (!withParts) {
-                    for (std::size_t k = j; k < nx && xs[k].time + lo <= e.time; ++k)
-                        whole[e.time - xs[k].time - 1] += Wide { xs[k].weight } * e.weight;
-                    continue;
-                }
-                while (e.time >= bounds[part + 1])
-                    ++part;
-                Wide* own = parts_.products(h, part);
-                const std::uint64_t partStart = bounds[part];
-                for (std::size_t k = j; k < nx && xs[k].time + lo <= e.time; ++k) {
-                    const Wide product = Wide { xs[k].weight } * e.weight;
-                    const std::uint64_t slot = e.time - xs[k].time - 1;
-                    whole[slot] += product;
-                    if (xs[k].time >= partStart)
-                        own[slot] += product;
-                }
+            std::size_t p = 0;
+            while (bounds[p + 1] <= t0)
+                ++p;
+            std::size_t q = y.fresh;
+            for (; p < partCount && bounds[p] <= t1; ++p) {
+                const std::uint64_t segEnd = std::min(t1 + 1, bounds[p + 1]);
+                const std::uint64_t zoneEnd = std::min(segEnd, bounds[p] + slots_);
+                // Entries before zoneEnd: pairs may reach into the previous part.
+                std::size_t zoneStop = q;
+                while (zoneStop < y.count && y.buffer[zoneStop].time < zoneEnd)
+                    ++zoneStop;
+                pairSparse(h, x, y, q, zoneStop);
+                const std::uint64_t from = std::max(t0, zoneEnd);
+                if (from < segEnd)
+                    pairDense(h, p, from - t0, segEnd - t0);
+                q = zoneStop;
+                while (q < y.count && y.buffer[q].time < segEnd)
+                    ++q;
             }
-            y.pairCursor = part;
         }
 
-        // Only direct entries within the longest lag of the frontier can
-        // still pair with delayed entries to come.
-        void keepHistory(StreamLevel& x, std::uint64_t frontier) const
+        // Direct counts of times t0 - 2d ... t1 and delayed counts of
+        // t0 ... t1 as 16-bit values; false (and nothing usable) when a
+        // count is above the 16-bit kernels' limit.
+        [[nodiscard]] bool scatterDense(const StreamLevel& x, const StreamLevel& y, std::uint64_t t0, std::uint64_t spanY)
         {
-            std::size_t keep = x.entries.size();
-            while (keep > 0 && x.entries[keep - 1].time + slots_ >= frontier)
-                --keep;
-            x.entries.erase(x.entries.begin(), x.entries.begin() + static_cast<std::ptrdiff_t>(keep));
-            x.fresh = x.entries.size();
+            const std::size_t span = static_cast<std::size_t>(spanY) + slots_;
+            denseDirect_.assign(span + 8, 0);
+            std::uint64_t bits = 0;
+            // Index of time t is t - t0 + 2d; only times from t0 - 2d on are needed.
+            for (std::size_t k = 0; k < x.count; ++k) {
+                const Entry& e = x.buffer[k];
+                if (e.time + slots_ < t0)
+                    continue;
+                const std::uint64_t at = e.time + slots_ - t0;
+                if (at >= span)
+                    break;
+                bits |= e.weight;
+                denseDirect_[static_cast<std::size_t>(at)] = static_cast<std::int16_t>(e.weight);
+            }
+            if (cross_) {
+                denseDelayed_.assign(static_cast<std::size_t>(spanY) + 8, 0);
+                for (std::size_t k = y.fresh; k < y.count; ++k) {
+                    bits |= y.buffer[k].weight;
+                    denseDelayed_[static_cast<std::size_t>(y.buffer[k].time - t0)]
+                        = static_cast<std::int16_t>(y.buffer[k].weight);
+                }
+            }
+            return bits <= kernels::smallValueLimit;
+        }
+
+        // Dense pairs of the delayed times t0 + from ... t0 + to - 1, all in
+        // part p together with their direct partners.
+        void pairDense(int h, std::size_t p, std::uint64_t from, std::uint64_t to)
+        {
+            const std::int16_t* direct = denseDirect_.data() + slots_;
+            const std::int16_t* delayed = cross_ ? denseDelayed_.data() : direct;
+            std::uint64_t* whole = whole_.products(h, 0);
+            std::uint64_t* own = parts_.parts() > 1 ? parts_.products(h, p) : nullptr;
+            const std::uint64_t lo = lowestLag(h);
+            const std::uint64_t hi = slots_;
+            std::uint32_t sums[8];
+            const auto add = [&](std::uint64_t lag, std::uint32_t sum) {
+                whole[lag - 1] += sum;
+                if (own)
+                    own[lag - 1] += sum;
+            };
+            for (std::uint64_t start = from; start < to; start += kernels::blockBins) {
+                const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kernels::blockBins, to - start));
+                const std::int16_t* a = direct + start;
+                const std::int16_t* b = delayed + start;
+                std::uint64_t lag = lo;
+                for (; lag + 7 <= hi; lag += 8) {
+                    kernels::dotSmall8(a - lag, b, count, sums);
+                    for (std::uint64_t j = 0; j < 8; ++j)
+                        add(lag + j, sums[j]);
+                }
+                for (; lag + 3 <= hi; lag += 4) {
+                    kernels::dotSmall4(a - lag, b, count, sums);
+                    for (std::uint64_t j = 0; j < 4; ++j)
+                        add(lag + j, sums[j]);
+                }
+                for (; lag <= hi; ++lag)
+                    add(lag, kernels::dotSmall(a - lag, b, count));
+            }
+        }
+
+        // Entry by entry, for the delayed entries q0 ... q1 - 1 of the level.
+        void pairSparse(int h, const StreamLevel& x, const StreamLevel& y, std::size_t q0, std::size_t q1)
+        {
+            if (parts_.parts() > 1)
+                pairEntries<true>(h, x, y, q0, q1);
+            else
+                pairEntries<false>(h, x, y, q0, q1);
+        }
+
+        template <bool withParts>
+        void pairEntries(int h, const StreamLevel& x, const StreamLevel& y, std::size_t q0, std::size_t q1)
+        {
+            const std::uint64_t lo = lowestLag(h);
+            const std::uint64_t hi = slots_;
+            const Entry* xs = x.buffer.data();
+            const std::size_t nx = x.count;
+            std::uint64_t* whole = whole_.products(h, 0);
+            const std::uint64_t* bounds = parts_.bounds(h);
+            std::size_t part = 0;
+            std::size_t j = 0;
+            for (std::size_t q = q0; q < q1; ++q) {
+                const Entry e = y.buffer[q];
+                std::size_t first = 0;
+                std::size_t stop = 0;
+                if (!cross_) {
+                    // The same list: the partners are the entries just before this one.
+                    stop = q;
+                    first = q;
+                    while (first > 0 && xs[first - 1].time + hi >= e.time)
+                        --first;
+                } else {
+                    while (j < nx && xs[j].time + hi < e.time)
+                        ++j;
+                    first = j;
+                    stop = j;
+                    while (stop < nx && xs[stop].time + lo <= e.time)
+                        ++stop;
+                }
+                if (first == stop)
+                    continue;
+                std::uint64_t* own = nullptr;
+                std::uint64_t partStart = 0;
+                if constexpr (withParts) {
+                    while (e.time >= bounds[part + 1])
+                        ++part;
+                    own = parts_.products(h, part);
+                    partStart = bounds[part];
+                }
+                for (std::size_t k = first; k < stop; ++k) {
+                    const std::uint64_t lag = e.time - xs[k].time;
+                    if (lag < lo)
+                        break;
+                    const std::uint64_t product = xs[k].weight * e.weight;
+                    whole[lag - 1] += product;
+                    if constexpr (withParts)
+                        if (xs[k].time >= partStart)
+                            own[lag - 1] += product;
+                }
+            }
         }
 
         PhotonCorrelationSetup setup_;
@@ -325,6 +515,8 @@ namespace {
         Partition whole_;
         Partition parts_;
         std::vector<Level> level_;
+        std::vector<std::int16_t> denseDirect_;
+        std::vector<std::int16_t> denseDelayed_;
     };
 
     // G as the binned correlator forms it from the same sums.
@@ -429,6 +621,11 @@ namespace {
         delayed = cross ? insideRecord(delayed, lengthUnits) : direct;
         out.directPhotons = direct.size();
         out.delayedPhotons = delayed.size();
+        // Every product sum is at most direct x delayed photons: 64 bits then hold them exactly.
+        if (Wide { out.directPhotons } * out.delayedPhotons > std::numeric_limits<std::uint64_t>::max()) {
+            out.error = "Too many photons for one correlation.";
+            return out;
+        }
         try {
             Engine engine(setup, levels, out.recordLags, cross);
             if (!engine.run(direct, cross ? delayed : std::span<const std::uint64_t> {}, progress)) {
