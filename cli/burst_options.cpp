@@ -1,5 +1,7 @@
 #include "cli/burst_options.h"
 
+#include "analysis/background.h"
+#include "analysis/smoothing.h"
 #include "cli/cli_common.h"
 #include "core/selection_lists.h"
 
@@ -28,6 +30,23 @@ void addBurstPanelOptions(CLI::App& command, BurstPanelOptions& options)
         ->excludes(autoscale);
 }
 
+void addBurstPreparationFlags(CLI::App& command, BurstPreparation& options)
+{
+    command.add_flag("--smooth", options.smooth, "Savitzky-Golay smoothing before the burst search");
+    command.add_flag("--estimate-background", options.estimateBackground,
+        "Estimate \"Background Counts\" from the counts (after smoothing)");
+}
+
+void prepareBurstSearch(const BurstPreparation& options, AppState& state, CliPlatform& platform)
+{
+    if (options.smooth)
+        runSmoothCommand(state, platform);
+    if (options.estimateBackground) {
+        runEstimateBackground(state, platform);
+        platform.panel.backgroundCountsText = std::to_string(state.settings().backgroundCounts);
+    }
+}
+
 bool applyBurstOptions(const BurstPanelOptions& o, AppState& state, CliPlatform& platform)
 {
     PanelFields& panel = platform.panel;
@@ -43,7 +62,7 @@ bool applyBurstOptions(const BurstPanelOptions& o, AppState& state, CliPlatform&
         panel.subtractBackground = true;
     if (o.sgWidth) {
         if (!isListedSgFilterWidth(*o.sgWidth)) {
-            std::cerr << "--sg-width " << *o.sgWidth << " is not an allowed filter width; allowed: 5, 7, 9, 11, 13\n";
+            cliErr() << "--sg-width " << *o.sgWidth << " is not an allowed filter width; allowed: 5, 7, 9, 11, 13\n";
             return false;
         }
         panel.sgFilterWidthIndex = indexOfValue<std::int32_t>(*o.sgWidth, sgFilterWidthValues);
@@ -51,7 +70,7 @@ bool applyBurstOptions(const BurstPanelOptions& o, AppState& state, CliPlatform&
     AnalysisSettings& settings = state.settings();
     if (o.bins) {
         if (*o.bins < 1 || *o.bins > histogramCapacity) {
-            std::cerr << "--bins " << *o.bins << " is outside 1.." << histogramCapacity << '\n';
+            cliErr() << "--bins " << *o.bins << " is outside 1.." << histogramCapacity << '\n';
             return false;
         }
         settings.histogramBins = *o.bins;

@@ -25,6 +25,12 @@ struct BurstPanelOptions {
     std::vector<double> fixedBins; // photons, width (µs), interval (s)
 };
 
+// What bursts and segfcs do to the loaded stream before the burst search.
+struct BurstPreparation {
+    bool smooth = false;
+    bool estimateBackground = false;
+};
+
 // --binwidth, --trigger, --min-photons, --background, --sub-min, --sg-width,
 // --subtract-background, --bins and --autoscale | --fixed-bins P,W,I.
 void addBurstPanelOptions(CLI::App& command, BurstPanelOptions& options);
@@ -32,5 +38,12 @@ void addBurstPanelOptions(CLI::App& command, BurstPanelOptions& options);
 // Puts the options into the panel's fields and the histogram settings.
 // False after a message on stderr.
 [[nodiscard]] bool applyBurstOptions(const BurstPanelOptions& o, AppState& state, CliPlatform& platform);
+
+// --smooth and --estimate-background.
+void addBurstPreparationFlags(CLI::App& command, BurstPreparation& options);
+
+// Smoothing, then the background estimate (which lands in the panel's field
+// that the analysis reads), as the menus would be used.
+void prepareBurstSearch(const BurstPreparation& options, AppState& state, CliPlatform& platform);
 
 } // namespace plask::cli

@@ -5,8 +5,22 @@
 
 #include <iostream>
 #include <sstream>
+#include <utility>
 
 namespace plask::cli {
+
+namespace {
+    thread_local std::ostream* errorStream = nullptr;
+}
+
+std::ostream& cliErr() { return errorStream ? *errorStream : std::cerr; }
+
+ErrorStreamScope::ErrorStreamScope(std::ostream& stream)
+    : previous_(std::exchange(errorStream, &stream))
+{
+}
+
+ErrorStreamScope::~ErrorStreamScope() { errorStream = previous_; }
 
 std::optional<AnalysisSettings> loadCliSettings(const CliRun& run)
 {
@@ -18,7 +32,7 @@ std::optional<AnalysisSettings> loadCliSettings(const CliRun& run)
         return settings;
     }
     if (!readSettingsFile(run.settingsPath, settings)) {
-        std::cerr << "Cannot read the settings file " << run.settingsPath << '\n';
+        cliErr() << "Cannot read the settings file " << run.settingsPath << '\n';
         return std::nullopt;
     }
     updateBleedFactors(settings);
@@ -45,7 +59,7 @@ bool checkBinWidthOption(double value, const std::string& option)
 {
     if (isListedBinWidth(value))
         return true;
-    std::cerr << option << " " << value << " is not an allowed bin width; allowed values (µs): "
+    cliErr() << option << " " << value << " is not an allowed bin width; allowed values (µs): "
               << allowedBinWidths() << '\n';
     return false;
 }
@@ -54,7 +68,7 @@ bool checkMultiTauStepOption(long value, const std::string& option)
 {
     if (isListedMultiTauStep(value))
         return true;
-    std::cerr << option << " " << value << " is not an allowed multi-tau step; allowed values: "
+    cliErr() << option << " " << value << " is not an allowed multi-tau step; allowed values: "
               << allowedMultiTauSteps() << '\n';
     return false;
 }

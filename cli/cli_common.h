@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,22 @@ using CommandAction = std::function<int()>;
 struct CliRun {
     std::string settingsPath; // --settings; "plask.ini" in the current folder by default
     CommandAction action;
+};
+
+// Where this thread's messages go: std::cerr, or the buffer a multi-file run
+// collects one file's messages in (see file_runner.h).
+[[nodiscard]] std::ostream& cliErr();
+
+// Sends this thread's messages to `stream` while it lives.
+class ErrorStreamScope {
+public:
+    explicit ErrorStreamScope(std::ostream& stream);
+    ~ErrorStreamScope();
+    ErrorStreamScope(const ErrorStreamScope&) = delete;
+    ErrorStreamScope& operator=(const ErrorStreamScope&) = delete;
+
+private:
+    std::ostream* previous_;
 };
 
 // Settings as the program would start with them: "plask.ini" (or --settings)

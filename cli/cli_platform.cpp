@@ -1,5 +1,6 @@
 #include "cli/cli_platform.h"
 
+#include "cli/cli_common.h"
 #include "view/panel_settings.h"
 
 #include <iostream>
@@ -9,12 +10,12 @@ namespace plask::cli {
 void CliPlatform::showMessage(std::string_view text, std::string_view caption, Owner)
 {
     ++messageCount;
-    std::cerr << caption << ": " << text << '\n';
+    cliErr() << caption << ": " << text << '\n';
 }
 
 bool CliPlatform::askYesNo(std::string_view text, std::string_view caption)
 {
-    std::cerr << caption << ": " << text << (answerYes ? " [yes]" : " [no]") << '\n';
+    cliErr() << caption << ": " << text << (answerYes ? " [yes]" : " [no]") << '\n';
     return answerYes;
 }
 

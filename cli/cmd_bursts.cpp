@@ -1,31 +1,30 @@
 // plask-cli bursts and pch: the burst analysis and the photon counting
 // histogram of one stream file, written with the program's own Save commands.
 
-#include "analysis/background.h"
 #include "analysis/burst_analysis.h"
 #include "analysis/burst_files.h"
 #include "analysis/pch.h"
-#include "analysis/smoothing.h"
 #include "cli/burst_options.h"
 #include "cli/cli_common.h"
+#include "cli/file_runner.h"
+#include "cli/provenance.h"
 #include "cli/stream_loading.h"
 
-#include <iostream>
+#include <array>
 #include <memory>
 
 namespace plask::cli {
 
 namespace {
     struct BurstOptions {
-        std::string file;
+        InputOptions inputs;
         BurstPanelOptions panel;
-        bool smooth = false;
-        bool estimateBackground = false;
+        BurstPreparation preparation;
         std::string outputDir = ".";
     };
 
     struct PchOptions {
-        std::string file;
+        InputOptions inputs;
         std::optional<double> binWidth;
         std::string outputDir = ".";
     };
@@ -37,7 +36,7 @@ namespace {
         std::error_code error;
         std::filesystem::create_directories(platform.outputDir, error);
         if (error) {
-            std::cerr << "Cannot make the folder " << platform.outputDir.string() << ": " << error.message() << '\n';
+            cliErr() << "Cannot make the folder " << platform.outputDir.string() << ": " << error.message() << '\n';
             return false;
         }
         return true;
@@ -48,35 +47,29 @@ namespace {
         return { { "mean", stats.mean }, { "sd", stats.sd }, { "max", stats.max }, { "min", stats.min } };
     }
 
-    int runBursts(const CliRun& run, const BurstOptions& o)
+    FileOutcome runBursts(const CliRun& run, const BurstOptions& o, const std::string& file)
     {
         AppState state;
         CliPlatform platform;
         if (!prepareSession(run, o.panel.binWidth, state, platform) || !applyBurstOptions(o.panel, state, platform))
-            return 2;
-        if (!openStreamFile(state, platform, o.file))
-            return 1;
-        if (o.smooth)
-            runSmoothCommand(state, platform);
-        if (o.estimateBackground) {
-            runEstimateBackground(state, platform);
-            // The estimate lands in the panel's field, which the analysis reads.
-            platform.panel.backgroundCountsText = std::to_string(state.settings().backgroundCounts);
-        }
+            return { nullptr, 2 };
+        if (!openStreamFile(state, platform, file))
+            return { nullptr, 1 };
+        prepareBurstSearch(o.preparation, state, platform);
         runBurstAnalysis(state, platform);
         if (state.burstDataPresent[0] == 0)
-            return 1; // the analysis has put its message on stderr
+            return { nullptr, 1 }; // the analysis has put its message on stderr
         if (!prepareOutputDir(o.outputDir, platform))
-            return 1;
+            return { nullptr, 1 };
         if (saveBurstData(state, platform) != 0 || saveHistograms(state, platform) != 0)
-            return 1;
+            return { nullptr, 1 };
 
         const BurstSet& set = burstSetOf(state, 0);
         const AnalysisSettings& s = state.settings();
         nlohmann::json files = nlohmann::json::array();
         for (const std::filesystem::path& path : platform.savedFiles)
             files.push_back(path.string());
-        printJson({
+        nlohmann::json summary = {
             { "file", streamOf(state, 0).filePath },
             { "parameters",
                 { { "binWidth", set.binWidthUs }, { "triggerLevel", set.triggerLevel },
@@ -91,31 +84,33 @@ namespace {
             { "intervalStats", statsJson(set.intervalStats) },
             { "peakStats", statsJson(set.peakStats) },
             { "files", files },
-        });
-        return 0;
+        };
+        addProvenance(summary, std::array { file }, s);
+        return { std::move(summary), 0 };
     }
 
-    int runPch(const CliRun& run, const PchOptions& o)
+    FileOutcome runPch(const CliRun& run, const PchOptions& o, const std::string& file)
     {
         AppState state;
         CliPlatform platform;
         if (!prepareSession(run, o.binWidth, state, platform))
-            return 2;
-        if (!openStreamFile(state, platform, o.file) || !runPchCommand(state, platform))
-            return 1;
+            return { nullptr, 2 };
+        if (!openStreamFile(state, platform, file) || !runPchCommand(state, platform))
+            return { nullptr, 1 };
         if (!prepareOutputDir(o.outputDir, platform))
-            return 1;
+            return { nullptr, 1 };
         if (savePchCommand(state, platform) != 0)
-            return 1;
+            return { nullptr, 1 };
         const PchResult& pch = state.pch;
-        printJson({
+        nlohmann::json summary = {
             { "file", streamOf(state, 0).filePath },
             { "pointCount", pch.pointCount },
             { "maxPhotons", pch.maxPhotons },
             { "maxFrequency", pch.maxFrequency },
             { "files", { platform.savedFiles.front().string() } },
-        });
-        return 0;
+        };
+        addProvenance(summary, std::array { file }, state.settings());
+        return { std::move(summary), 0 };
     }
 } // namespace
 
@@ -125,20 +120,27 @@ void registerBurstCommands(CLI::App& app, CliRun& run)
     auto bursts = std::make_shared<BurstOptions>();
     CLI::App* burstsCommand = app.add_subcommand("bursts",
         "Load a stream file as Open does, find its bursts and write <base>_bursts.txt and <base>_hist.txt");
-    burstsCommand->add_option("FILE", bursts->file, "Correlator stream (.dat) or photon count (.phc) file")->required();
+    addInputOptions(*burstsCommand, bursts->inputs, "Correlator stream (.dat) or photon count (.phc) file");
     addBurstPanelOptions(*burstsCommand, bursts->panel);
-    burstsCommand->add_flag("--smooth", bursts->smooth, "Savitzky-Golay smoothing before the analysis");
-    burstsCommand->add_flag("--estimate-background", bursts->estimateBackground,
-        "Estimate \"Background Counts\" from the counts (after smoothing)");
+    addBurstPreparationFlags(*burstsCommand, bursts->preparation);
     burstsCommand->add_option("-o,--output-dir", bursts->outputDir, "Folder for the files (default: here)");
-    burstsCommand->callback([&run, bursts] { run.action = [&run, bursts] { return runBursts(run, *bursts); }; });
+    burstsCommand->callback([&run, bursts] {
+        run.action = [&run, bursts] {
+            return runOverInputs(
+                bursts->inputs, [&run, bursts](const std::string& file) { return runBursts(run, *bursts, file); });
+        };
+    });
 
     auto pch = std::make_shared<PchOptions>();
     CLI::App* pchCommand = app.add_subcommand("pch", "Photon counting histogram of a stream file: <base>_PCH.txt");
-    pchCommand->add_option("FILE", pch->file, "Correlator stream (.dat) or photon count (.phc) file")->required();
+    addInputOptions(*pchCommand, pch->inputs, "Correlator stream (.dat) or photon count (.phc) file");
     pchCommand->add_option("--binwidth", pch->binWidth, "Bin width in µs, one of " + allowedBinWidths());
     pchCommand->add_option("-o,--output-dir", pch->outputDir, "Folder for the file (default: here)");
-    pchCommand->callback([&run, pch] { run.action = [&run, pch] { return runPch(run, *pch); }; });
+    pchCommand->callback([&run, pch] {
+        run.action = [&run, pch] {
+            return runOverInputs(pch->inputs, [&run, pch](const std::string& file) { return runPch(run, *pch, file); });
+        };
+    });
 }
 
 } // namespace plask::cli

@@ -6,6 +6,8 @@
 #include "cli/burst_options.h"
 #include "cli/cli_common.h"
 #include "cli/cli_platform.h"
+#include "cli/file_runner.h"
+#include "cli/provenance.h"
 #include "cli/stream_loading.h"
 #include "core/file_names.h"
 #include "core/selection_lists.h"
@@ -14,9 +16,10 @@
 #include "correlation/correlation_files.h"
 #include "correlation/segmental_correlation.h"
 
+#include <array>
 #include <charconv>
-#include <iostream>
 #include <memory>
+#include <vector>
 
 namespace plask::cli {
 
@@ -28,7 +31,7 @@ namespace {
     };
 
     struct FcsOptions {
-        std::string file;
+        InputOptions inputs;
         std::optional<double> binWidth;
         CorrelationOptions correlation;
         std::string region; // FIRST:LAST in bins of the data in memory
@@ -37,8 +40,9 @@ namespace {
     };
 
     struct SegFcsOptions {
-        std::string file;
+        InputOptions inputs;
         BurstPanelOptions burst;
+        BurstPreparation preparation; // shapes the burst search only: the correlation reads the file again
         std::optional<double> minTime;
         CorrelationOptions correlation;
         std::string outputDir = ".";
@@ -77,7 +81,7 @@ namespace {
             && std::from_chars(text.data(), text.data() + colon, first).ptr == text.data() + colon
             && std::from_chars(text.data() + colon + 1, end, last).ptr == end && colon + 1 < text.size();
         if (!parsed || first > last || last >= stream.length) {
-            std::cerr << "--region " << text << " is not FIRST:LAST with FIRST <= LAST < " << stream.length
+            cliErr() << "--region " << text << " is not FIRST:LAST with FIRST <= LAST < " << stream.length
                       << " (bins of the loaded stream)\n";
             return false;
         }
@@ -115,12 +119,12 @@ namespace {
         };
     }
 
-    int runFcs(const CliRun& run, const FcsOptions& o)
+    FileOutcome runFcs(const CliRun& run, const FcsOptions& o, const std::string& file)
     {
         AppState state;
         CliPlatform platform;
         if (!prepareSession(run, o.binWidth, state, platform) || !checkCorrelationOptions(o.correlation))
-            return 2;
+            return { nullptr, 2 };
         applyCorrelationOptions(o.correlation, state.settings());
         platform.fcsSetup = [&o](AnalysisSettings& settings) { applyCorrelationOptions(o.correlation, settings); };
 
@@ -129,35 +133,37 @@ namespace {
         const bool cross = !o.cross.empty();
         const int channel = cross ? 1 : 0;
         if (cross && !openStreamFile(state, platform, o.cross, 0))
-            return 1;
-        if (!openStreamFile(state, platform, o.file, channel))
-            return 1;
+            return { nullptr, 1 };
+        if (!openStreamFile(state, platform, file, channel))
+            return { nullptr, 1 };
         if (!o.region.empty() && !applyRegion(o.region, streamOf(state, channel)))
-            return 2;
+            return { nullptr, 2 };
 
         if (cross)
             crossCorrelationCommand(state, platform, channel);
         else
             autocorrelationCommand(state, platform, channel);
         if (correlationOf(state, channel).lagCount <= 0)
-            return 1; // the command has put its message on stderr
+            return { nullptr, 1 }; // the command has put its message on stderr
         if (!saveCurve(state, platform, channel, o.outputDir))
-            return 1;
-        printJson(curveSummary(correlationOf(state, channel), platform));
-        return 0;
+            return { nullptr, 1 };
+        nlohmann::json summary = curveSummary(correlationOf(state, channel), platform);
+        addProvenance(summary, cross ? std::vector { o.cross, file } : std::vector { file }, state.settings());
+        return { std::move(summary), 0 };
     }
-    int runSegFcs(const CliRun& run, const SegFcsOptions& o)
+    FileOutcome runSegFcs(const CliRun& run, const SegFcsOptions& o, const std::string& file)
     {
         AppState state;
         CliPlatform platform;
         if (!prepareSession(run, o.burst.binWidth, state, platform) || !applyBurstOptions(o.burst, state, platform)
             || !checkCorrelationOptions(o.correlation))
-            return 2;
-        if (!openStreamFile(state, platform, o.file))
-            return 1;
+            return { nullptr, 2 };
+        if (!openStreamFile(state, platform, file))
+            return { nullptr, 1 };
+        prepareBurstSearch(o.preparation, state, platform);
         runBurstAnalysis(state, platform);
         if (state.burstDataPresent[0] == 0)
-            return 1; // the analysis has put its message on stderr
+            return { nullptr, 1 }; // the analysis has put its message on stderr
 
         // The segmental dialog, filled as the user would fill it.
         platform.segmentSetup = [&o](SegmentDialogFields& fields) {
@@ -172,16 +178,17 @@ namespace {
         segmentalAutocorrelationCommand(state, platform, 0);
         const CorrelationResult& result = correlationOf(state, 0);
         if (result.kind != correlationSegmentalAuto || result.lagCount <= 0)
-            return 1; // the command has put its message on stderr
+            return { nullptr, 1 }; // the command has put its message on stderr
         if (!saveCurve(state, platform, 0, o.outputDir))
-            return 1;
+            return { nullptr, 1 };
         nlohmann::json summary = curveSummary(result, platform);
         summary["burstCount"] = burstSetOf(state, 0).burstCount;
         summary["segmentCount"] = result.segmentCount;
         summary["minSegmentUs"] = result.minSegmentUs;
         summary["longestSegmentUs"] = result.longestSegmentUs;
-        printJson(summary);
-        return 0;
+        summary["parameters"] = { { "smoothPasses", streamOf(state, 0).smoothPasses } };
+        addProvenance(summary, std::array { file }, state.settings());
+        return { std::move(summary), 0 };
     }
 } // namespace
 
@@ -190,25 +197,34 @@ void registerFcsCommands(CLI::App& app, CliRun& run)
     auto fcs = std::make_shared<FcsOptions>();
     CLI::App* fcsCommand = app.add_subcommand(
         "fcs", "Load a stream file as Open does, correlate its region and write <base>_fcs.txt (or <base>_fccs.txt)");
-    fcsCommand->add_option("FILE", fcs->file, "Correlator stream (.dat) or photon count (.phc) file")->required();
+    addInputOptions(*fcsCommand, fcs->inputs, "Correlator stream (.dat) or photon count (.phc) file");
     fcsCommand->add_option("--binwidth", fcs->binWidth, "Bin width in µs for loading, one of " + allowedBinWidths());
     addCorrelationOptions(fcsCommand, fcs->correlation);
     fcsCommand->add_option("--region", fcs->region, "FIRST:LAST bins of the loaded stream (default: all)");
     fcsCommand->add_option("--cross", fcs->cross,
         "Cross-correlate with this file as the delayed stream (loaded into PS1; FILE goes into PS2)");
     fcsCommand->add_option("-o,--output-dir", fcs->outputDir, "Folder for the file (default: here)");
-    fcsCommand->callback([&run, fcs] { run.action = [&run, fcs] { return runFcs(run, *fcs); }; });
+    fcsCommand->callback([&run, fcs] {
+        run.action = [&run, fcs] {
+            return runOverInputs(fcs->inputs, [&run, fcs](const std::string& file) { return runFcs(run, *fcs, file); });
+        };
+    });
 
     auto seg = std::make_shared<SegFcsOptions>();
     CLI::App* segCommand = app.add_subcommand("segfcs",
         "Find the bursts of a stream file, pool the burst-free segments into one autocorrelation curve and write "
         "<base>_segfcs.txt");
-    segCommand->add_option("FILE", seg->file, "Correlator stream (.dat) or photon count (.phc) file")->required();
+    addInputOptions(*segCommand, seg->inputs, "Correlator stream (.dat) or photon count (.phc) file");
     addBurstPanelOptions(*segCommand, seg->burst);
+    addBurstPreparationFlags(*segCommand, seg->preparation);
     segCommand->add_option("--min-time", seg->minTime, "Minimum segment time in µs (default from plask.ini)");
     addCorrelationOptions(segCommand, seg->correlation);
     segCommand->add_option("-o,--output-dir", seg->outputDir, "Folder for the file (default: here)");
-    segCommand->callback([&run, seg] { run.action = [&run, seg] { return runSegFcs(run, *seg); }; });
+    segCommand->callback([&run, seg] {
+        run.action = [&run, seg] {
+            return runOverInputs(seg->inputs, [&run, seg](const std::string& file) { return runSegFcs(run, *seg, file); });
+        };
+    });
 }
 
 } // namespace plask::cli

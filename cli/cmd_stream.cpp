@@ -1,75 +1,105 @@
 // plask-cli info, convert and simulate.
 
 #include "cli/cli_common.h"
+#include "cli/file_runner.h"
+#include "cli/provenance.h"
 #include "cli/stream_loading.h"
 #include "formats/photon_count_file.h"
 #include "sim/diffusion_simulation.h"
 
+#include <array>
 #include <iostream>
 #include <memory>
+#include <map>
 
 namespace plask::cli {
 
 namespace {
     struct StreamOptions {
-        std::string file;
+        InputOptions inputs;
         std::optional<double> binWidth;
         std::string output;
+        std::map<std::string, std::string> nameOwners; // <base>.phc: the first input that writes it
     };
 
-    int runInfo(const CliRun& run, const StreamOptions& options)
+    std::string phcNameOf(const std::string& file) { return std::filesystem::path(file).stem().string() + ".phc"; }
+
+    // With several inputs, a later file with the base name of an earlier one is refused.
+    std::map<std::string, std::string> firstInputsByName(const std::vector<std::string>& paths)
     {
-        AppState state;
-        CliPlatform platform;
-        if (!prepareSession(run, options.binWidth, state, platform))
-            return 2;
-        if (!openStreamFile(state, platform, options.file))
-            return 1;
-        printJson(streamSummary(streamOf(state, 0)));
-        return 0;
+        std::map<std::string, std::string> owners;
+        for (const std::string& path : paths)
+            owners.try_emplace(phcNameOf(path), path);
+        return owners;
     }
 
-    // "Save Data" without its question: the stream as loaded, into the file given.
-    int runConvert(const CliRun& run, const StreamOptions& options)
+    FileOutcome runInfo(const CliRun& run, const StreamOptions& options, const std::string& file)
     {
         AppState state;
         CliPlatform platform;
         if (!prepareSession(run, options.binWidth, state, platform))
-            return 2;
-        if (!openStreamFile(state, platform, options.file))
-            return 1;
+            return { nullptr, 2 };
+        if (!openStreamFile(state, platform, file))
+            return { nullptr, 1 };
+        nlohmann::json summary = streamSummary(streamOf(state, 0));
+        addProvenance(summary, std::array { file }, state.settings());
+        return { std::move(summary), 0 };
+    }
+
+    // "Save Data" without its question: the stream as loaded, into the file
+    // given, or with several inputs into the folder given under <base>.phc.
+    FileOutcome runConvert(const CliRun& run, const StreamOptions& options, const std::string& file)
+    {
+        AppState state;
+        CliPlatform platform;
+        if (!prepareSession(run, options.binWidth, state, platform))
+            return { nullptr, 2 };
+        std::filesystem::path output = absoluteNoResolve(options.output);
+        if (severalInputs(options.inputs)) {
+            if (!std::filesystem::is_directory(output)) {
+                cliErr() << "-o " << options.output << " is not a folder; with several inputs it must be one\n";
+                return { nullptr, 2 };
+            }
+            output /= phcNameOf(file);
+            if (options.nameOwners.at(output.filename().string()) != file) {
+                cliErr() << "Not converted: " << output.string() << " is written from an earlier input\n";
+                return { nullptr, 1 };
+            }
+        }
+        if (!openStreamFile(state, platform, file))
+            return { nullptr, 1 };
         const PhotonStream& stream = streamOf(state, 0);
-        const std::filesystem::path output = absoluteNoResolve(options.output);
         platform.saveFiles = { output.string() };
         const int result = writePhotonCountFile(platform, stream, true);
         showPhotonCountWriteFailure(platform, result);
         if (result != 0)
-            return 1;
+            return { nullptr, 1 };
         std::error_code ignored;
-        printJson({
+        nlohmann::json summary = {
             { "output", output.string() },
             { "packing", packingFor(countRange(stream.bins()).max) },
             { "bytes", std::filesystem::file_size(output, ignored) },
             { "stream", streamSummary(stream) },
-        });
-        return 0;
+        };
+        addProvenance(summary, std::array { file }, state.settings());
+        return { std::move(summary), 0 };
     }
 
     int runSimulate(const std::string& output, const SimulationParameters& parameters)
     {
         const std::string problem = checkSimulationParameters(parameters);
         if (!problem.empty()) {
-            std::cerr << "Cannot simulate: " << problem << '\n';
+            cliErr() << "Cannot simulate: " << problem << '\n';
             return 2;
         }
         const std::filesystem::path path = absoluteNoResolve(output);
         const std::optional<SimulationSummary> summary = simulateStreamFile(parameters, path.string());
         if (!summary) {
-            std::cerr << "Cannot write " << path.string() << '\n';
+            cliErr() << "Cannot write " << path.string() << '\n';
             return 1;
         }
         const double duration = static_cast<double>(summary->lastTick) / (parameters.clockMHz * 1e6);
-        printJson({
+        nlohmann::json record = {
             { "output", path.string() },
             { "photons", summary->photons },
             { "lastTick", summary->lastTick },
@@ -80,7 +110,15 @@ namespace {
             { "expectedRateKHz", expectedRateKHz(parameters) },
             { "expectedG0", expectedAmplitude(parameters) },
             { "seed", parameters.seed },
-        });
+            { "version", versionJson() },
+            { "inputs", nlohmann::json::array() },
+            { "parameters",
+                { { "seconds", parameters.seconds }, { "clockMHz", parameters.clockMHz },
+                    { "molecules", parameters.molecules }, { "diffusionTimeUs", parameters.diffusionTimeUs },
+                    { "kappa", parameters.kappa }, { "brightnessKHz", parameters.brightnessKHz },
+                    { "backgroundKHz", parameters.backgroundKHz }, { "seed", parameters.seed } } },
+        };
+        printJson(record);
         return 0;
     }
 
@@ -95,17 +133,32 @@ void registerStreamCommands(CLI::App& app, CliRun& run)
     // The options live as long as the parser and the action that reads them.
     auto info = std::make_shared<StreamOptions>();
     CLI::App* infoCommand = app.add_subcommand("info", "Load a stream file as Open does and describe it");
-    infoCommand->add_option("FILE", info->file, "Correlator stream (.dat) or photon count (.phc) file")->required();
+    addInputOptions(*infoCommand, info->inputs, "Correlator stream (.dat) or photon count (.phc) file");
     addBinWidthOption(*infoCommand, info->binWidth, false);
-    infoCommand->callback([&run, info] { run.action = [&run, info] { return runInfo(run, *info); }; });
+    infoCommand->callback([&run, info] {
+        run.action = [&run, info] {
+            return runOverInputs(info->inputs, [&run, info](const std::string& file) { return runInfo(run, *info, file); });
+        };
+    });
 
     auto convert = std::make_shared<StreamOptions>();
     CLI::App* convertCommand = app.add_subcommand("convert", "Bin a stream file and save it as a photon count file");
-    convertCommand->add_option("FILE", convert->file, "Correlator stream (.dat) or photon count (.phc) file")
-        ->required();
+    addInputOptions(*convertCommand, convert->inputs, "Correlator stream (.dat) or photon count (.phc) file");
     addBinWidthOption(*convertCommand, convert->binWidth, true);
-    convertCommand->add_option("-o,--output", convert->output, "The photon count file to write")->required();
-    convertCommand->callback([&run, convert] { run.action = [&run, convert] { return runConvert(run, *convert); }; });
+    convertCommand
+        ->add_option("-o,--output", convert->output,
+            "The photon count file to write; with several inputs an existing folder for <base>.phc")
+        ->required();
+    convertCommand->callback([&run, convert] {
+        run.action = [&run, convert] {
+            const bool several = severalInputs(convert->inputs);
+            const std::vector<std::string> paths
+                = several ? expandInputs(convert->inputs.files, std::cin) : convert->inputs.files;
+            convert->nameOwners = firstInputsByName(paths);
+            return runOverPaths(convert->inputs, paths,
+                [&run, convert](const std::string& file) { return runConvert(run, *convert, file); });
+        };
+    });
 
     auto output = std::make_shared<std::string>();
     auto parameters = std::make_shared<SimulationParameters>();

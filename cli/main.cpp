@@ -9,6 +9,7 @@ int main(int argc, char** argv)
 {
     CLI::App app { "Plask photon stream analysis, headless", "plask-cli" };
     app.require_subcommand(1);
+    app.fallthrough(); // --settings may also follow the subcommand
     plask::cli::CliRun run;
     app.add_option("--settings", run.settingsPath, "Settings file to start from (default: plask.ini here)");
     plask::cli::registerStreamCommands(app, run);
