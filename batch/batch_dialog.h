@@ -59,6 +59,9 @@ struct BatchSession {
     std::string browseText; // what "Working Dir:" shows
     std::filesystem::path savedDirectory; // current before the first Start; empty until then
     bool loadErrorBoxes = true; // plask-cli only logs a file that fails to load
+    // Files loaded and analysed at once; the log, table and info file are
+    // written in file order whatever the number (see batch_worker.h).
+    std::size_t parallelFiles = 1;
     bool closePending = false; // Close pressed while the worker was still inside a file
     // Per file; written by the worker, read once the run has finished.
     std::vector<BatchFileOutcome> outcomes;

@@ -12,7 +12,11 @@
 #include "core/silent_platform.h"
 #include "core/text_format.h"
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace plask {
 
@@ -36,6 +40,36 @@ namespace {
         UiThread& ui_;
     };
 
+    struct HeldMessage {
+        std::string text;
+        std::string caption;
+        Owner owner = Owner::none;
+    };
+
+    // A reader's messages on a helper thread, shown later in file order.
+    class HoldingPlatform : public SilentPlatform {
+    public:
+        void showMessage(std::string_view text, std::string_view caption, Owner owner) override
+        {
+            held.push_back({ std::string(text), std::string(caption), owner });
+        }
+        std::vector<HeldMessage> held;
+    };
+
+    // What can be done for one file without the user-interface thread.
+    struct PreparedFile {
+        bool skipped = false; // Abort came first: not loaded
+        int loaded = 0; // the reader's result
+        std::vector<HeldMessage> messages; // the reader's, when held back
+        PhotonStream stream;
+        bool smoothed = false;
+        std::optional<std::uint16_t> background; // the estimate, when asked for
+        std::optional<AnalysisSettings> searchedWith; // the burst search below was made with these
+        BurstSet set;
+        BurstHistograms histograms;
+        int result = 0;
+    };
+
     struct Worker {
         BatchSession& session;
         BatchJob& job;
@@ -47,22 +81,51 @@ namespace {
             session.ui.invoke([&] { appendLog(session, line); });
         }
 
-        int load(const std::string& path)
+        int load(Platform& platform, const std::string& path, PhotonStream& stream) const
         {
-            releaseStream(job.stream);
-            job.stream.filePath = path;
-            job.stream.fileTitle = std::filesystem::path(path).filename().string();
+            stream.filePath = path;
+            stream.fileTitle = std::filesystem::path(path).filename().string();
             if (job.fileKind == batchPhotonCountFiles) {
-                job.stream.fileType = fileTypePhotonCount;
-                return readPhotonCountFile(readerPlatform, Owner::none, path, job.stream);
+                stream.fileType = fileTypePhotonCount;
+                return readPhotonCountFile(platform, Owner::none, path, stream);
             }
-            job.stream.fileType = fileTypeCorrelator;
-            return readCorrelatorStream(readerPlatform, path, job.stream, job.binWidth);
+            stream.fileType = fileTypeCorrelator;
+            return readCorrelatorStream(platform, path, stream, job.binWidth);
         }
 
-        // The settings of this file's run, taken on the user-interface thread
-        // as every burst analysis takes them.
-        AnalysisSettings runSettings()
+        // Loading, smoothing and the background estimate; with `panel`, the
+        // burst search too, with the settings the panel would give this file.
+        PreparedFile prepare(std::size_t i, Platform& platform, const std::optional<AnalysisSettings>& panel) const
+        {
+            PreparedFile file;
+            file.loaded = load(platform, (std::filesystem::path(job.directory) / job.fileNames[i]).string(), file.stream);
+            if (file.loaded != 0)
+                return file;
+            file.smoothed = job.smooth && smoothStream(file.stream, job.sgWidth) != SmoothResult::noMemory;
+            if (job.estimateBackground)
+                file.background = estimateBackground(file.stream);
+            if (panel) {
+                AnalysisSettings settings = *panel;
+                if (file.background)
+                    settings.backgroundCounts = *file.background;
+                adjustForFile(settings, file.stream);
+                SilentPlatform announcements; // one per thread
+                file.result = measureBursts(file.stream, file.set, settings, file.histograms, announcements);
+                file.searchedWith = settings;
+            }
+            return file;
+        }
+
+        // A photon count file keeps its own bin width; widths are measured in it.
+        void adjustForFile(AnalysisSettings& settings, const PhotonStream& stream) const
+        {
+            if (job.fileKind == batchPhotonCountFiles)
+                settings.binWidth = stream.binWidth;
+        }
+
+        // The settings as every burst analysis takes them from the panel, on
+        // the user-interface thread.
+        AnalysisSettings panelSettings()
         {
             AnalysisSettings settings;
             session.ui.invoke([&] {
@@ -70,20 +133,22 @@ namespace {
                 readPanelSettings(session.state, session.platform);
                 settings = session.state.settings();
             });
-            // A photon count file keeps its own bin width; widths are measured in it.
-            if (job.fileKind == batchPhotonCountFiles)
-                settings.binWidth = job.stream.binWidth;
             return settings;
         }
 
-        void process(std::size_t i)
+        // Logging, the estimate's way into the settings, the burst search
+        // unless it was made with the same settings, and the accumulation.
+        void finish(std::size_t i, PreparedFile& file)
         {
             const std::string& name = job.fileNames[i];
             BatchFileOutcome& outcome = session.outcomes[i];
-            log(formatText("Loading file: %s\r\n", name.c_str()));
-            const int loaded = load((std::filesystem::path(job.directory) / name).string());
-            if (loaded != 0) {
-                outcome = { BatchFileResult::loadFailed, loaded, 0 };
+            if (!file.messages.empty())
+                session.ui.invoke([&] {
+                    for (const HeldMessage& message : file.messages)
+                        session.platform.showMessage(message.text, message.caption, message.owner);
+                });
+            if (file.loaded != 0) {
+                outcome = { BatchFileResult::loadFailed, file.loaded, 0 };
                 const std::string text = formatText("Error loading %s -- skipping this file.\r\n", name.c_str());
                 session.ui.invoke([&] {
                     appendLog(session, text);
@@ -92,28 +157,37 @@ namespace {
                 });
                 return;
             }
-            if (job.smooth && smoothStream(job.stream, job.sgWidth) != SmoothResult::noMemory)
+            if (file.smoothed)
                 log(formatText("Data file %s filtered with SG width %d\r\n", name.c_str(), job.sgWidth));
             if (job.estimateBackground) {
                 session.ui.invoke([&] {
                     AnalysisSettings& settings = session.state.settings();
-                    applyBackgroundEstimate(job.stream, settings, session.platform);
+                    if (file.background) {
+                        settings.backgroundCounts = *file.background;
+                        session.platform.showStreamInfo();
+                    }
                     job.backgrounds[i] = settings.backgroundCounts;
                     appendLog(session,
                         formatText("Data file %s background is %d\r\n", name.c_str(), settings.backgroundCounts));
                 });
             }
 
-            const AnalysisSettings settings = runSettings();
-            BurstSet fileSet; // released when this file is done
-            const int result = measureBursts(job.stream, fileSet, settings, job.histograms, quiet);
-            if (result > burstAnalysisSuccessful) {
-                outcome = { BatchFileResult::analysisFailed, result, 0 };
-                log(formatText("Data file %s: %s\r\n", name.c_str(), std::string(burstMessageText(result)).c_str()));
+            AnalysisSettings settings = panelSettings();
+            adjustForFile(settings, file.stream);
+            if (file.searchedWith != settings) {
+                file.set = BurstSet {};
+                file.histograms = job.histograms;
+                file.result = measureBursts(file.stream, file.set, settings, file.histograms, quiet);
+            }
+            if (file.result > burstAnalysisSuccessful) {
+                outcome = { BatchFileResult::analysisFailed, file.result, 0 };
+                log(formatText(
+                    "Data file %s: %s\r\n", name.c_str(), std::string(burstMessageText(file.result)).c_str()));
                 return;
             }
-            outcome = { BatchFileResult::analysed, result, fileSet.burstCount };
-            appendBurstsAndWrite(job.accumulated, fileSet, job.directory, job.saveAsName);
+            job.histograms = file.histograms;
+            outcome = { BatchFileResult::analysed, file.result, file.set.burstCount };
+            appendBurstsAndWrite(job.accumulated, file.set, job.directory, job.saveAsName);
             updateBurstHistograms(job.accumulated, settings, job.histograms, quiet);
             session.ui.invoke([&] {
                 appendLog(session, formatText("Data file %s analysed\r\n", name.c_str()));
@@ -124,6 +198,95 @@ namespace {
                 session.platform.refreshStatisticsPanel(state.activeChannel);
             });
         }
+
+        void process(std::size_t i)
+        {
+            log(formatText("Loading file: %s\r\n", job.fileNames[i].c_str()));
+            PreparedFile file = prepare(i, readerPlatform, std::nullopt);
+            finish(i, file);
+        }
+
+        void showProgress(std::size_t done, std::size_t count)
+        {
+            session.ui.invoke([this, done, count] { session.view.showProgress(done, count); });
+        }
+
+        // One file after another on this thread. Returns the files done.
+        std::size_t runSerial(std::size_t count)
+        {
+            std::size_t i = 0;
+            for (; i < count && job.running; ++i) {
+                process(i);
+                showProgress(i + 1, count);
+            }
+            return i;
+        }
+
+        // Helpers prepare at most `lanes` files ahead of the one being finished.
+        std::size_t runParallel(std::size_t count, std::size_t lanes)
+        {
+            const std::optional<AnalysisSettings> panel = panelSettings();
+            std::vector<std::optional<PreparedFile>> ready(count);
+            std::mutex mutex;
+            std::condition_variable changed;
+            std::size_t next = 0; // the next file a helper takes
+            std::size_t finished = 0; // files the worker is done with
+            bool stop = false;
+
+            const auto help = [&] {
+                for (;;) {
+                    std::size_t i = 0;
+                    {
+                        std::unique_lock lock(mutex);
+                        changed.wait(lock, [&] { return stop || (next < count && next < finished + lanes); });
+                        if (stop)
+                            return;
+                        i = next++;
+                    }
+                    HoldingPlatform holding;
+                    PreparedFile file;
+                    file.skipped = !job.running;
+                    if (!file.skipped) {
+                        file = prepare(i, holding, panel);
+                        file.messages = std::move(holding.held);
+                    }
+                    const std::lock_guard lock(mutex);
+                    ready[i] = std::move(file);
+                    changed.notify_all();
+                }
+            };
+            std::vector<std::jthread> helpers;
+            for (std::size_t t = 0; t < std::min(lanes, count); ++t)
+                helpers.emplace_back(help);
+
+            std::size_t i = 0;
+            for (; i < count && job.running; ++i) {
+                std::optional<PreparedFile> file;
+                {
+                    std::unique_lock lock(mutex);
+                    changed.wait(lock, [&] { return ready[i].has_value(); });
+                    file = std::move(ready[i]);
+                    ready[i].reset();
+                }
+                if (file->skipped)
+                    break;
+                log(formatText("Loading file: %s\r\n", job.fileNames[i].c_str()));
+                finish(i, *file);
+                file.reset(); // its stream and bursts go before the next file is taken
+                {
+                    const std::lock_guard lock(mutex);
+                    finished = i + 1;
+                    changed.notify_all();
+                }
+                showProgress(i + 1, count);
+            }
+            {
+                const std::lock_guard lock(mutex);
+                stop = true;
+                changed.notify_all();
+            }
+            return i;
+        }
     };
 } // namespace
 
@@ -131,13 +294,10 @@ void batchWorker(BatchSession& session)
 {
     Worker worker { session, session.job, WorkerPlatform(session.platform, session.ui), {} };
     const std::size_t count = session.job.fileNames.size();
-    std::size_t i = 0;
-    for (; i < count && session.job.running; ++i) {
-        worker.process(i);
-        session.ui.invoke([&session, done = i + 1, count] { session.view.showProgress(done, count); });
-    }
+    const std::size_t done
+        = session.parallelFiles > 1 ? worker.runParallel(count, session.parallelFiles) : worker.runSerial(count);
     releaseStream(session.job.stream);
-    const bool reachedEnd = i == count;
+    const bool reachedEnd = done == count;
     session.ui.post([&session, reachedEnd] { batchWorkerEnded(session, reachedEnd); });
 }
 

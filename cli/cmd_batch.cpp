@@ -5,6 +5,7 @@
 #include "batch/batch_files.h"
 #include "cli/burst_options.h"
 #include "cli/cli_common.h"
+#include "cli/provenance.h"
 #include "cli/stream_loading.h"
 
 #include <unistd.h>
@@ -22,6 +23,7 @@ namespace {
         std::optional<bool> smooth; // unset: as "plask.ini" has it
         std::optional<bool> estimateBackground;
         std::optional<bool> photonCountFiles;
+        unsigned jobs = 1;
     };
 
     // The control panel's "Background Counts" shows the settings' level
@@ -126,7 +128,7 @@ namespace {
             files.push_back(batchBurstsPath(job.directory, job.saveAsName).string());
         files.push_back(batchInfoPath(job.directory, job.saveAsName).string());
         const auto found = static_cast<int>(job.fileNames.size());
-        return {
+        nlohmann::json summary = {
             { "directory", job.directory },
             { "filesFound", found },
             { "filesAnalysed", analysed },
@@ -135,6 +137,11 @@ namespace {
             { "files", files },
             { "results", results },
         };
+        std::vector<std::string> inputs;
+        for (const std::string& name : job.fileNames)
+            inputs.push_back((std::filesystem::path(job.directory) / name).string());
+        addProvenance(summary, inputs, session.state.settings());
+        return summary;
     }
 
     int runBatch(const CliRun& run, const BatchCliOptions& o)
@@ -153,6 +160,7 @@ namespace {
         UiCallQueue queue;
         BatchSession session(state, platform, view, queue);
         session.loadErrorBoxes = false; // the log line says it
+        session.parallelFiles = o.jobs;
         openBatchDialog(session);
         platform.folder = absoluteNoResolve(o.directory);
         batchChooseDirectory(session);
@@ -189,6 +197,9 @@ void registerBatchCommands(CLI::App& app, CliRun& run)
         "Estimate each file's background level (default: plask.ini)");
     addChoice(*command, "phc", options->photonCountFiles,
         "Photon count files (*.phc) instead of correlator stream files (*.dat) (default: plask.ini)");
+    command->add_option("--jobs", options->jobs, "Files analysed at once; the outputs are those of --jobs 1")
+        ->check(CLI::Range(1u, 1024u))
+        ->capture_default_str();
     command->callback([&run, options] { run.action = [&run, options] { return runBatch(run, *options); }; });
 }
 

@@ -84,5 +84,27 @@ namespace {
         EXPECT_NE(runCli("batch exp --sg-width 4", dir.path()).exitCode, 0);
     }
 
+    // Files run at once give the table, the info file, the log and the
+    // summary of one file after another, a reader's message included.
+    TEST_F(CliBatch, ParallelFilesGiveTheSameBytesAsOneAtATime)
+    {
+        ASSERT_EQ(runCli("simulate exp/three.dat --seed 4" + burstySimulation, dir.path()).exitCode, 0);
+        testing::writeBytes(data / "word.dat", { 16, 40, 1, 2 });
+        const std::string args = "batch exp --binwidth 10 --trigger 4 --smooth --estimate-background --jobs ";
+        const auto serial = runCli(args + "1", dir.path());
+        const std::string table = readText(data / "exp_bursts.txt");
+        const std::string info = readText(data / "exp_info.txt");
+        const auto parallel = runCli(args + "3", dir.path());
+        ASSERT_EQ(serial.exitCode, 0) << serial.err;
+        EXPECT_EQ(parallel.exitCode, 0);
+        EXPECT_EQ(parallel.out, serial.out);
+        EXPECT_EQ(parallel.err, serial.err);
+        EXPECT_EQ(readText(data / "exp_bursts.txt"), table);
+        EXPECT_EQ(readText(data / "exp_info.txt"), info);
+        EXPECT_NE(serial.err.find("Load Error: Vireo file was WORD data -- save as BYTE.\nError loading word.dat"),
+            std::string::npos);
+        EXPECT_EQ(serial.json()["filesAnalysed"], 3);
+    }
+
 } // namespace
 } // namespace plask
