@@ -51,6 +51,16 @@ Chart::Chart(QWidget* parent)
     plot_->setPlottingHints(QCP::phCacheLabels | QCP::phFastPolylines);
     connect(plot_, &QCustomPlot::mousePress, this,
         [this](QMouseEvent* event) { Q_EMIT mousePressed(event->button(), event->position()); });
+    connect(plot_, &QCustomPlot::mouseMove, this,
+        [this](QMouseEvent* event) { Q_EMIT mouseMoved(event->buttons(), event->position()); });
+    connect(plot_, &QCustomPlot::mouseRelease, this,
+        [this](QMouseEvent* event) { Q_EMIT mouseReleased(event->button(), event->position()); });
+    connect(plot_, &QCustomPlot::mouseWheel, this, [this](QWheelEvent* event) {
+        Q_EMIT wheelTurned(event->angleDelta().y() / 120.0, event->position());
+        event->accept();
+    });
+    connect(plot_, &QCustomPlot::mouseDoubleClick, this,
+        [this](QMouseEvent* event) { Q_EMIT doubleClicked(event->position()); });
 }
 
 Chart::~Chart() = default;

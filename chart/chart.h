@@ -98,6 +98,11 @@ public:
 
 Q_SIGNALS:
     void mousePressed(Qt::MouseButton button, QPointF pixel);
+    void mouseMoved(Qt::MouseButtons buttons, QPointF pixel);
+    void mouseReleased(Qt::MouseButton button, QPointF pixel);
+    // Wheel turns in notches (120 eighths of a degree each); positive away from the user.
+    void wheelTurned(double notches, QPointF pixel);
+    void doubleClicked(QPointF pixel);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

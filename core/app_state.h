@@ -35,6 +35,7 @@ struct NavigatorState {
     std::uint32_t binsPerChartPoint = 1;
     std::uint32_t segmentsInStream = 1;
     std::uint32_t currentSegment = 0;
+    std::uint32_t panBins = 0; // bins the view starts after its segment's first bin (mouse pan)
     double segmentTime = 0.0;
     double segmentFraction = 0.0;
     std::int32_t currentBurst = -1; // burst navigator position; -1 before the first step

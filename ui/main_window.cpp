@@ -13,6 +13,7 @@
 #include "correlation/segmental_correlation.h"
 #include "formats/load_workflow.h"
 #include "view/navigator.h"
+#include "view/trace_navigation.h"
 #include "view/panel_settings.h"
 #include "formats/photon_count_file.h"
 #include "core/settings_file.h"
@@ -22,6 +23,7 @@
 #include "ui/control_panel.h"
 #include "ui/dialogs/batch_dialog.h"
 #include "ui/dialogs/setup_commands.h"
+#include "ui/overview_strip.h"
 #include "ui/pch_page.h"
 #include "ui/qt_platform.h"
 #include "ui/results_window.h"
@@ -59,7 +61,6 @@ MainWindow::MainWindow(AppState& state, QtPlatform& platform, const WindowGeomet
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(tracePage_, 1);
-    layout->addWidget(panel_, 0);
     panel_->setFixedHeight(panel_->panelHeight());
     setCentralWidget(client);
 
@@ -70,6 +71,11 @@ MainWindow::MainWindow(AppState& state, QtPlatform& platform, const WindowGeomet
 
     trace_ = new TraceView(state_, *tracePage_);
     trace_->setParent(this);
+    connect(trace_, &TraceView::navigated, this, &MainWindow::followNavigation);
+    overview_ = new OverviewStrip(state_, *trace_, client);
+    connect(overview_, &OverviewStrip::navigated, this, &MainWindow::followNavigation);
+    layout->addWidget(overview_, 0);
+    layout->addWidget(panel_, 0);
     connect(trace_, &TraceView::backgroundRegionSelected, this, [this] {
         showBackgroundCounts();
         platform_.refreshStatisticsPanel(state_.activeChannel);
@@ -223,7 +229,7 @@ void MainWindow::showActiveChannel(int channel)
 {
     panel_->setActiveChannel(channel);
     // The burst markers belong to the channel they were placed for.
-    redrawTrace();
+    drawTrace();
 }
 
 void MainWindow::syncSelectionChecks()
@@ -246,7 +252,28 @@ void MainWindow::showResultsWindow(bool visible)
     results_->setVisible(visible);
 }
 
-void MainWindow::redrawTrace() { showBurst(trace_->redraw()); }
+void MainWindow::redrawTrace()
+{
+    trace_->streamsChanged();
+    drawTrace();
+}
+
+void MainWindow::drawTrace()
+{
+    showBurst(trace_->redraw());
+    overview_->update();
+}
+
+void MainWindow::followNavigation()
+{
+    const NavigatorState& nav = state_.navigator;
+    panel_->setZoomSlider(lowestZoomStep(nav), nav.zoomMax, nav.zoomStep);
+    const std::uint32_t segments = nav.segmentsInStream;
+    panel_->setSegmentSlider(static_cast<int>(segments) - 1, static_cast<int>(segmentPageSize(segments)),
+        static_cast<int>(nav.currentSegment));
+    panel_->setNavigatorTexts(QString::fromStdString(segmentTimeText(nav)), QString::fromStdString(segmentNumberText(nav)));
+    drawTrace();
+}
 
 void MainWindow::showBurst(const std::optional<BurstCursor>& cursor)
 {
@@ -257,6 +284,8 @@ void MainWindow::showBurst(const std::optional<BurstCursor>& cursor)
 
 void MainWindow::resetNavigator()
 {
+    // A new stream, or none: its envelope is built at the first redraw.
+    trace_->streamsChanged();
     plask::resetZoom(state_);
     const NavigatorState& nav = state_.navigator;
     panel_->setZoomSlider(lowestZoomStep(nav), nav.zoomMax, nav.zoomStep);
@@ -265,7 +294,11 @@ void MainWindow::resetNavigator()
     resetSegments();
 }
 
-void MainWindow::showStreamInfo() { panel_->showStreamInfo(state_); }
+void MainWindow::showStreamInfo()
+{
+    trace_->streamsChanged();
+    panel_->showStreamInfo(state_);
+}
 
 void MainWindow::applyZoom(int position)
 {
@@ -281,7 +314,7 @@ void MainWindow::resetSegments()
     plask::selectSegment(state_, 0);
     panel_->setSegmentSlider(static_cast<int>(segments) - 1, static_cast<int>(segmentPageSize(segments)), 0);
     panel_->setNavigatorTexts(QString::fromStdString(segmentTimeText(state_.navigator)), QStringLiteral("1"));
-    redrawTrace();
+    drawTrace();
 }
 
 void MainWindow::selectSegment(int position)
@@ -289,7 +322,7 @@ void MainWindow::selectSegment(int position)
     plask::selectSegment(state_, static_cast<std::uint32_t>(std::max(0, position)));
     panel_->setNavigatorTexts(QString::fromStdString(segmentTimeText(state_.navigator)),
         QString::fromStdString(segmentNumberText(state_.navigator)));
-    redrawTrace();
+    drawTrace();
 }
 
 void MainWindow::stepSegment(int command)
@@ -334,7 +367,7 @@ bool MainWindow::runAnalysisCommand(int id)
     case cmdBurstAnalysis:
         runBurstAnalysis(state_, platform_);
         // The new bursts' markers replace those of the last run at once.
-        redrawTrace();
+        drawTrace();
         return true;
     case cmdSmooth:
         runSmoothCommand(state_, platform_);

@@ -21,6 +21,7 @@ class ChartPage;
 namespace plask::ui {
 
 class ControlPanel;
+class OverviewStrip;
 class QtPlatform;
 class ResultsWindow;
 class TraceView;
@@ -40,9 +41,11 @@ public:
     [[nodiscard]] TraceView& trace() const { return *trace_; }
     [[nodiscard]] chart::ChartPage& tracePage() const { return *tracePage_; }
     [[nodiscard]] ResultsWindow& resultsWindow() const { return *results_; }
+    [[nodiscard]] OverviewStrip& overview() const { return *overview_; }
     [[nodiscard]] QAction* menuAction(int id) const;
 
-    // What the platform seam announces.
+    // What the platform seam announces. A redraw announced from outside means
+    // the counts may have changed.
     void redrawTrace();
     void showActiveChannel(int channel);
     void resetNavigator();
@@ -60,6 +63,10 @@ private:
     void resetSegments();
     void selectSegment(int position);
     void stepSegment(int command);
+    // Redraws the trace over unchanged counts (paging, zoom, pan).
+    void drawTrace();
+    // The sliders and navigator texts follow a move of the mouse, and the trace is drawn there.
+    void followNavigation();
     void showBurst(const std::optional<BurstCursor>& cursor);
     void setActiveChannel(int channel);
     void toggleSetting(int id, std::int32_t& value);
@@ -74,6 +81,7 @@ private:
     ControlPanel* panel_ = nullptr; // Qt children of the window
     chart::ChartPage* tracePage_ = nullptr;
     TraceView* trace_ = nullptr;
+    OverviewStrip* overview_ = nullptr;
     ResultsWindow* results_ = nullptr;
     std::map<int, QAction*> actions_;
 };

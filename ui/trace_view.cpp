@@ -2,6 +2,10 @@
 
 #include "chart/chart.h"
 #include "chart/chart_page.h"
+#include "view/navigator.h"
+#include "view/trace_navigation.h"
+
+#include <cmath>
 
 namespace plask::ui {
 
@@ -35,6 +39,10 @@ TraceView::TraceView(AppState& state, chart::ChartPage& page)
     markerX_.reserve(maxBurstMarkers);
     markerY_.reserve(maxBurstMarkers);
     connect(chart_, &chart::Chart::mousePressed, this, &TraceView::onMousePressed);
+    connect(chart_, &chart::Chart::mouseMoved, this, &TraceView::onMouseMoved);
+    connect(chart_, &chart::Chart::mouseReleased, this, [this] { dragPixel_.reset(); });
+    connect(chart_, &chart::Chart::wheelTurned, this, &TraceView::onWheel);
+    connect(chart_, &chart::Chart::doubleClicked, this, &TraceView::onDoubleClick);
 }
 
 TraceView::~TraceView() = default;
@@ -49,7 +57,8 @@ chart::MarkerId TraceView::selectionMarker(SelectionClick click) const
 std::optional<BurstCursor> TraceView::redraw()
 {
     selection_ = TraceSelection {};
-    if (!fillTraceBuffers(state_, *buffers_))
+    const ChannelEnvelopes envelopes { envelopeOf(0), envelopeOf(1) };
+    if (!fillTraceBuffers(state_, *buffers_, envelopes))
         return std::nullopt;
     top_ = traceTop(state_, *buffers_);
     chart_->setAxisRange(chart::Axis::x, buffers_->time.front(), buffers_->time.back());
@@ -111,10 +120,87 @@ void TraceView::parkSelectionMarkers()
     chart_->hideMarker(selectionEnd_);
 }
 
+void TraceView::streamsChanged()
+{
+    for (std::optional<TraceEnvelope>& envelope : envelopes_)
+        envelope.reset();
+}
+
+const TraceEnvelope* TraceView::envelopeOf(int channel)
+{
+    std::optional<TraceEnvelope>& envelope = envelopes_.at(static_cast<std::size_t>(channel));
+    const PhotonStream& stream = state_.streams.at(static_cast<std::size_t>(channel));
+    if (!isLoaded(state_, channel) || stream.counts.empty()) {
+        envelope.reset();
+        return nullptr;
+    }
+    if (!envelope || !envelope->describes(stream.bins()))
+        envelope = TraceEnvelope::build(stream.bins());
+    return envelope ? &*envelope : nullptr;
+}
+
+double TraceView::plotWidthPixels() const
+{
+    const auto [first, last] = chart_->axisRange(chart::Axis::x);
+    return chart_->pixelOf(last, 0.0).x() - chart_->pixelOf(first, 0.0).x();
+}
+
+double TraceView::plotFraction(double pixelX) const
+{
+    const double left = chart_->pixelOf(chart_->axisRange(chart::Axis::x).first, 0.0).x();
+    const double width = plotWidthPixels();
+    return width > 0.0 ? (pixelX - left) / width : 0.5;
+}
+
+void TraceView::onWheel(double notches, QPointF pixel)
+{
+    if (!segmentInsideData(state_))
+        return;
+    // A touchpad turns in small parts of a notch: zoom once a whole notch has gathered.
+    wheelRest_ += notches;
+    const double whole = std::trunc(wheelRest_);
+    if (whole == 0.0)
+        return;
+    wheelRest_ -= whole;
+    // Away from the user zooms closer, that is to a lower zoom step.
+    zoomAround(state_, -static_cast<int>(whole), plotFraction(pixel.x()));
+    Q_EMIT navigated();
+}
+
+void TraceView::onMouseMoved(Qt::MouseButtons buttons, QPointF pixel)
+{
+    if (!dragPixel_ || !(buttons & Qt::LeftButton) || !segmentInsideData(state_))
+        return;
+    const double width = plotWidthPixels();
+    if (width <= 0.0)
+        return;
+    const double binsPerPixel = static_cast<double>(visibleBinCount(state_.navigator)) / width;
+    const auto bins = static_cast<std::int64_t>(std::llround((*dragPixel_ - pixel.x()) * binsPerPixel));
+    if (bins == 0)
+        return;
+    // Keep the part of a bin a slow drag has not yet moved, so the trace follows the mouse.
+    *dragPixel_ -= static_cast<double>(bins) / binsPerPixel;
+    panByBins(state_, bins);
+    Q_EMIT navigated();
+}
+
+void TraceView::onDoubleClick()
+{
+    dragPixel_.reset();
+    if (!segmentInsideData(state_))
+        return;
+    showWholeRecording(state_);
+    Q_EMIT navigated();
+}
+
 void TraceView::onMousePressed(Qt::MouseButton button, QPointF pixel)
 {
-    if (state_.selectionMode == SelectionMode::none)
+    // Without a selection under way the left button drags the trace.
+    if (state_.selectionMode == SelectionMode::none) {
+        if (button == Qt::LeftButton)
+            dragPixel_ = pixel.x();
         return;
+    }
     if (button != Qt::LeftButton && button != Qt::RightButton)
         return;
     const std::optional<QPointF> position = chart_->dataPosition(pixel);

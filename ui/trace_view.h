@@ -6,11 +6,13 @@
 #include "chart/chart_types.h"
 #include "core/app_state.h"
 #include "view/burst_markers.h"
+#include "view/trace_envelope.h"
 #include "view/trace_points.h"
 #include "view/trace_selection.h"
 
 #include <QObject>
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -39,6 +41,11 @@ public:
     std::optional<BurstCursor> stepBurst(int command);
     // Hides both selection markers.
     void parkSelectionMarkers();
+    // The streams' counts changed: the envelopes are built again at the next redraw.
+    void streamsChanged();
+    // The envelope of a loaded channel's counts, built on first use; null when
+    // the channel is empty or the memory is refused.
+    [[nodiscard]] const TraceEnvelope* envelopeOf(int channel);
 
     [[nodiscard]] chart::Chart& chart() const { return *chart_; }
     [[nodiscard]] chart::PlotId plotOf(int channel) const;
@@ -54,9 +61,17 @@ Q_SIGNALS:
     // A click selected a background region (the settings' background counts changed).
     void backgroundRegionSelected();
     void fcsRegionSelected();
+    // The mouse moved the view (zoom, pan or the whole recording); the sliders follow.
+    void navigated();
 
 private:
     void onMousePressed(Qt::MouseButton button, QPointF pixel);
+    void onMouseMoved(Qt::MouseButtons buttons, QPointF pixel);
+    void onWheel(double notches, QPointF pixel);
+    void onDoubleClick();
+    // Where a pixel falls across the plot area: 0 at its left edge, 1 at its right.
+    [[nodiscard]] double plotFraction(double pixelX) const;
+    [[nodiscard]] double plotWidthPixels() const;
     void placeMarkers();
     void showCursor(const std::optional<BurstCursor>& cursor);
 
@@ -72,6 +87,9 @@ private:
     chart::MarkerId cursor_;
     chart::MarkerId burstStarts_;
     chart::MarkerId burstEnds_;
+    std::array<std::optional<TraceEnvelope>, channelCount> envelopes_;
+    std::optional<double> dragPixel_; // x of the last drag position while the left button pans
+    double wheelRest_ = 0.0; // part of a notch a touchpad has turned so far
     std::vector<double> markerX_; // scratch for marker positions, sized once
     std::vector<double> markerY_;
 };

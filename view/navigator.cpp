@@ -43,6 +43,7 @@ void applyZoom(AppState& state, int zoomStep)
     nav.segmentTime = static_cast<double>(binsPerSegment) * state.display.displayBinWidth * 1e-6;
     nav.segmentFraction = state.display.totalTime > 0.0 ? nav.segmentTime / state.display.totalTime : 0.0;
     nav.currentSegment = 0;
+    nav.panBins = 0;
 }
 
 std::string segmentTimeText(const NavigatorState& navigator)
@@ -66,6 +67,7 @@ void selectSegment(AppState& state, std::uint32_t segment)
 {
     NavigatorState& nav = state.navigator;
     nav.currentSegment = std::min(segment, nav.segmentsInStream > 0 ? nav.segmentsInStream - 1 : 0);
+    nav.panBins = 0;
 }
 
 std::optional<std::uint32_t> steppedSegment(const NavigatorState& navigator, int command)
@@ -77,15 +79,20 @@ std::optional<std::uint32_t> steppedSegment(const NavigatorState& navigator, int
     return std::nullopt;
 }
 
+std::uint64_t firstVisibleBin(const NavigatorState& navigator)
+{
+    return pointsPerSegment * navigator.currentSegment * navigator.binsPerChartPoint + navigator.panBins;
+}
+
 std::uint64_t chartPointToBin(const NavigatorState& navigator, std::uint32_t point)
 {
-    return (point + pointsPerSegment * navigator.currentSegment) * navigator.binsPerChartPoint;
+    return firstVisibleBin(navigator) + static_cast<std::uint64_t>(point) * navigator.binsPerChartPoint;
 }
 
 std::int64_t binToChartPoint(const NavigatorState& navigator, std::uint64_t bin)
 {
     const auto perPoint = static_cast<std::int64_t>(navigator.binsPerChartPoint);
-    const auto firstBin = static_cast<std::int64_t>(pointsPerSegment * navigator.currentSegment) * perPoint;
+    const auto firstBin = static_cast<std::int64_t>(firstVisibleBin(navigator));
     const std::int64_t offset = static_cast<std::int64_t>(bin) - firstBin;
     // Floor division so bins before the segment map below 0.
     return offset >= 0 ? offset / perPoint : -((-offset + perPoint - 1) / perPoint);

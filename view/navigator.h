@@ -46,6 +46,9 @@ void selectSegment(AppState& state, std::uint32_t segment);
 // or nothing at the last or first segment or for any other command.
 [[nodiscard]] std::optional<std::uint32_t> steppedSegment(const NavigatorState& navigator, int command);
 
+// First bin the chart shows: the current segment's, moved on by a pan.
+[[nodiscard]] std::uint64_t firstVisibleBin(const NavigatorState& navigator);
+
 // First bin of a chart point of the current segment.
 [[nodiscard]] std::uint64_t chartPointToBin(const NavigatorState& navigator, std::uint32_t point);
 

@@ -1,6 +1,7 @@
 #include "view/trace_points.h"
 
 #include "view/axis_range.h"
+#include "view/navigator.h"
 
 #include <algorithm>
 
@@ -44,18 +45,22 @@ void thinCounts(std::span<const std::uint16_t> bins, std::uint32_t binsPerPoint,
 bool segmentInsideData(const AppState& state)
 {
     const NavigatorState& nav = state.navigator;
-    const std::uint64_t needed = static_cast<std::uint64_t>(nav.binsPerChartPoint)
-        * (static_cast<std::uint64_t>(nav.currentSegment) + 1) * chartPoints;
+    const std::uint64_t needed = firstVisibleBin(nav) + static_cast<std::uint64_t>(nav.binsPerChartPoint) * chartPoints;
     return nav.binsPerChartPoint > 0 && needed <= state.display.displayLength;
 }
 
 bool fillTraceBuffers(const AppState& state, TraceBuffers& buffers)
 {
+    return fillTraceBuffers(state, buffers, ChannelEnvelopes {});
+}
+
+bool fillTraceBuffers(const AppState& state, TraceBuffers& buffers, const ChannelEnvelopes& envelopes)
+{
     if (!segmentInsideData(state))
         return false;
     const NavigatorState& nav = state.navigator;
     const std::uint64_t perPoint = nav.binsPerChartPoint;
-    const std::uint64_t firstBin = static_cast<std::uint64_t>(nav.currentSegment) * perPoint * chartPoints;
+    const std::uint64_t firstBin = firstVisibleBin(nav);
     const std::uint64_t binsShown = perPoint * chartPoints;
 
     for (int channel = 0; channel < channelCount; ++channel) {
@@ -66,7 +71,11 @@ bool fillTraceBuffers(const AppState& state, TraceBuffers& buffers)
             points.fill(0.0);
             continue;
         }
-        thinCounts(stream.bins().subspan(firstBin, binsShown), nav.binsPerChartPoint, state.currentDisplayMode, points);
+        const TraceEnvelope* envelope = envelopes.at(static_cast<std::size_t>(channel));
+        if (envelope != nullptr && envelope->describes(stream.bins()))
+            envelope->thin(stream.bins(), firstBin, nav.binsPerChartPoint, state.currentDisplayMode, points);
+        else
+            thinCounts(stream.bins().subspan(firstBin, binsShown), nav.binsPerChartPoint, state.currentDisplayMode, points);
     }
     const double secondsPerBin = state.display.displayBinWidth * 1e-6;
     for (std::size_t i = 0; i < buffers.time.size(); ++i)

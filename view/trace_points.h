@@ -3,6 +3,7 @@
 // points, and the top of its y axis.
 
 #include "core/app_state.h"
+#include "view/trace_envelope.h"
 
 #include <array>
 #include <cstdint>
@@ -32,6 +33,11 @@ void thinCounts(std::span<const std::uint16_t> bins, std::uint32_t binsPerPoint,
 // (zeros for a channel that is not loaded). Returns false and leaves the
 // buffers alone when the segment does not lie wholly inside the data.
 bool fillTraceBuffers(const AppState& state, TraceBuffers& buffers);
+
+// The same, reading the channels' envelopes where they describe the stream
+// (a null entry, or one built over other counts, thins the bins plainly).
+using ChannelEnvelopes = std::array<const TraceEnvelope*, channelCount>;
+bool fillTraceBuffers(const AppState& state, TraceBuffers& buffers, const ChannelEnvelopes& envelopes);
 
 // Top of the trace's y axis: with autoscale the largest point of the loaded
 // channels, rounded up to a tidy value; otherwise the larger maxCount of the

@@ -1,5 +1,7 @@
 #include "view/trace_selection.h"
 
+#include "view/navigator.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -15,10 +17,7 @@ namespace {
     // First bins of the chart points a and b (in either order) of the current segment.
     BinRange binsBetween(const NavigatorState& nav, std::uint32_t a, std::uint32_t b)
     {
-        const std::uint64_t base = static_cast<std::uint64_t>(chartPoints) * nav.currentSegment;
-        const std::uint64_t lo = std::min(a, b);
-        const std::uint64_t hi = std::max(a, b);
-        return { (base + lo) * nav.binsPerChartPoint, (base + hi) * nav.binsPerChartPoint };
+        return { chartPointToBin(nav, std::min(a, b)), chartPointToBin(nav, std::max(a, b)) };
     }
 
     std::uint32_t toBinIndex(std::uint64_t bin)

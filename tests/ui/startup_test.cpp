@@ -1,5 +1,7 @@
 #include "gui_fixture.h"
 
+#include "ui/overview_strip.h"
+
 #include "chart/chart_page.h"
 #include "core/settings_file.h"
 #include "ui/results_window.h"
@@ -96,7 +98,10 @@ TEST_F(StartupTest, PanelStaysDockedAtFullWidthWhenTheWindowIsResized)
     const QWidget& trace = window->tracePage();
     EXPECT_EQ(panel.width(), window->centralWidget()->width());
     EXPECT_EQ(panel.geometry().bottom(), window->centralWidget()->height() - 1);
-    EXPECT_EQ(trace.geometry().bottom() + 1, panel.geometry().top());
+    // The overview strip of the whole recording lies between the trace and the panel.
+    const QWidget& overview = window->overview();
+    EXPECT_EQ(trace.geometry().bottom() + 1, overview.geometry().top());
+    EXPECT_EQ(overview.geometry().bottom() + 1, panel.geometry().top());
     EXPECT_EQ(trace.width(), panel.width());
 }
 
