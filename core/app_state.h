@@ -10,6 +10,8 @@
 #include "core/settings_file.h"
 
 #include <array>
+#include <map>
+#include <string>
 #include <cstdint>
 #include <string>
 
@@ -48,6 +50,7 @@ struct AppState {
     std::array<CorrelationResult, channelCount> correlations;
     std::array<BurstHistogram, 3> histograms;
     PchResult pch;
+    std::map<std::string, PhotonSelection> photonChoices; // the last "Photon file" choice per format
 
     std::array<std::int32_t, channelCount> loadedFlags {};
     std::array<std::int32_t, channelCount> burstDataPresent {};

@@ -2,6 +2,7 @@
 // One channel's photon stream: counts per bin and what was learnt at load.
 
 #include "core/page_block.h"
+#include "core/photon_selection.h"
 
 #include <cstdint>
 #include <span>
@@ -13,6 +14,7 @@ enum FileType : std::uint32_t {
     fileTypeNone = 0,
     fileTypePhotonCount = 1, // .phc
     fileTypeCorrelator = 2, // .dat
+    fileTypeTimeTagged = 3, // TCSPC time-tag files (.ptu, .pt3, .ht3, .pt2, .ht2, .spc, .h5)
 };
 
 struct PhotonStream {
@@ -36,6 +38,7 @@ struct PhotonStream {
     double photons = 0.0;
     double backgroundMean = 0.0;
     double backgroundSd = 0.0;
+    PhotonSelection selection; // the photons of a time-tag file this stream holds
     PageArray<std::uint16_t> counts; // empty while the channel is empty
 
     [[nodiscard]] std::span<std::uint16_t> bins() const { return counts.first(length); }

@@ -7,6 +7,8 @@
 
 #include "core/analysis_settings.h"
 
+#include "core/photon_selection.h"
+
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -90,6 +92,14 @@ public:
     virtual bool runSegmentDialog(SegmentDialogFields& /*fields*/, const SegmentDialogActions& /*actions*/)
     {
         return false;
+    }
+    // The "Photon file" dialog before a time-tag file with several channels
+    // or microtimes is loaded: `selection` comes filled with the last choice
+    // for this format and is changed in place; false on Cancel. Without a
+    // dialog the given choice stands.
+    virtual bool choosePhotonSelection(const PhotonFileSummary& /*file*/, PhotonSelection& /*selection*/)
+    {
+        return true;
     }
 
     // --- Announcing ---

@@ -14,9 +14,9 @@ namespace plask {
 namespace {
     // Reads the file again at the correlation bin width. The loader shows
     // its own messages; a memory shortage gets the memory message here.
-    bool rereadStream(Platform& platform, const std::string& path, PhotonStream& scratch, double binWidthUs)
+    bool rereadStream(Platform& platform, const PhotonStream& source, PhotonStream& scratch, double binWidthUs)
     {
-        const int code = loadForCorrelation(platform, path, scratch, binWidthUs);
+        const int code = loadForCorrelation(platform, source.filePath, scratch, binWidthUs, source.selection);
         if (code == readNoMemory)
             platform.showMessage(memoryErrorText, memoryErrorCaption);
         return code == 0;
@@ -46,14 +46,14 @@ namespace {
         std::int64_t first = stream.regionStart;
         std::int64_t last = stream.regionEnd;
         if (reread) {
-            if (!rereadStream(platform, stream.filePath, directCopy, calcBinWidth))
+            if (!rereadStream(platform, stream, directCopy, calcBinWidth))
                 return;
             direct = &directCopy;
             delayed = &directCopy;
             first = rescaleBinIndex(stream.regionStart, stream, directCopy);
             last = rescaleBinIndex(stream.regionEnd, stream, directCopy);
             if (kind == correlationCross) {
-                if (!rereadStream(platform, reference.filePath, delayedCopy, calcBinWidth))
+                if (!rereadStream(platform, reference, delayedCopy, calcBinWidth))
                     return;
                 delayed = &delayedCopy;
                 last = rescaleBinIndex(stream.regionEnd, reference, delayedCopy);

@@ -121,7 +121,7 @@ int runSegmentalAutocorrelation(AppState& state, Platform& platform, int channel
 
     // Always the file as stored, whatever was done to the data in memory.
     PhotonStream data;
-    const int code = loadForCorrelation(platform, stream.filePath, data, settings.fcsCalcBinWidth);
+    const int code = loadForCorrelation(platform, stream.filePath, data, settings.fcsCalcBinWidth, stream.selection);
     if (code != 0) {
         if (code == readNoMemory)
             platform.showMessage(memoryErrorText, memoryErrorCaption);

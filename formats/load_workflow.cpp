@@ -5,6 +5,8 @@
 #include "formats/photon_count_file.h"
 #include "core/selection_lists.h"
 #include "core/text_format.h"
+#include "formats/time_tag_stream.h"
+#include "formats/tttr_file.h"
 
 namespace plask {
 
@@ -14,14 +16,50 @@ namespace {
     FileDialogRequest openRequest()
     {
         FileDialogRequest request;
-        request.filters = { { "Vireo photon stream file (*.dat)", "*.dat" }, { "Photon count file (*.phc)", "*.phc" } };
+        for (const formats::PhotonFormat& format : formats::photonFormats())
+            request.filters.push_back({ format.filterName, format.patterns });
         return request;
+    }
+
+    // Open's file types from the table of formats.
+    int streamFileType(const std::string& path)
+    {
+        const formats::PhotonFileKind kind = formats::sniffPhotonFile(path);
+        if (kind == formats::PhotonFileKind::photonCount)
+            return fileTypePhotonCount;
+        if (kind == formats::PhotonFileKind::correlator)
+            return fileTypeCorrelator;
+        return formats::isTimeTagKind(kind) ? fileTypeTimeTagged : fileTypeNone;
+    }
+
+    // Scans a time-tag file and asks which photons make the stream. False
+    // after a message or on Cancel.
+    bool choosePhotons(AppState& state, Platform& platform, const std::string& path, PhotonSelection& selection)
+    {
+        const formats::TttrScan scan = formats::scanTttrFile(path, selection.spcType);
+        if (!scan.ok()) {
+            platform.showMessage(scan.error, "Load Error");
+            return false;
+        }
+        const PhotonFileSummary summary = formats::summaryOf(path, scan);
+        PhotonSelection& last = state.photonChoices[summary.format];
+        PhotonSelection choice = last == PhotonSelection {} ? selection : last;
+        choice.spcType = selection.spcType;
+        if (summary.channels.size() > 1 || summary.hasMicrotimes) {
+            if (!platform.choosePhotonSelection(summary, choice))
+                return false;
+            last = choice;
+        }
+        selection = choice;
+        return true;
     }
 
     int readStreamFile(
         Platform& platform, Owner owner, int type, const std::string& path, PhotonStream& stream, double binWidthUs)
     {
         stream.fileType = static_cast<std::uint32_t>(type);
+        if (type == fileTypeTimeTagged)
+            return readTimeTagStream(platform, owner, path, stream, binWidthUs);
         if (type == fileTypePhotonCount)
             return readPhotonCountFile(platform, owner, path, stream);
         return readCorrelatorStream(platform, path, stream, binWidthUs);
@@ -78,18 +116,26 @@ bool loadStream(AppState& state, Platform& platform, int channel, double binWidt
     const std::optional<std::string> path = platform.chooseOpenFile(openRequest());
     if (!path || path->empty())
         return false;
-    const int type = sniffFileType(*path);
+    const int type = streamFileType(*path);
     if (type == fileTypeNone) {
         platform.showMessage("Error opening file.", "File I/O Error");
         return false;
     }
+    PhotonSelection selection;
+    if (type == fileTypeTimeTagged && !choosePhotons(state, platform, *path, selection))
+        return false;
     const WaitCursor busy(platform);
     PhotonStream& stream = streamOf(state, channel);
     releaseStream(stream);
     stream.filePath = *path;
     stream.fileTitle = fileNameOf(*path);
+    stream.selection = selection;
 
     const int result = readStreamFile(platform, Owner::mainWindow, type, *path, stream, binWidthUs);
+    if (result == readTimeTagRefused) {
+        releaseStream(stream);
+        return false;
+    }
     if (result == readNoMemory)
         return refuse(platform, stream, "Could not reserve needed memory.", "Memory Error");
     if (result != readOk || stream.length < minimumStreamLength)
@@ -139,15 +185,17 @@ void finishLoad(AppState& state, Platform& platform, int channel)
     platform.redrawTrace();
 }
 
-int loadForCorrelation(Platform& platform, const std::string& path, PhotonStream& scratch, double binWidthUs)
+int loadForCorrelation(Platform& platform, const std::string& path, PhotonStream& scratch, double binWidthUs,
+    const PhotonSelection& selection)
 {
-    const int type = sniffFileType(path);
+    const int type = streamFileType(path);
     if (type == fileTypeNone) {
         platform.showMessage("Error opening file.", "File I/O Error", Owner::none);
         return readCannotOpen;
     }
     // Nothing of an earlier load may survive a failed one.
     releaseStream(scratch);
+    scratch.selection = selection;
     return readStreamFile(platform, Owner::none, type, path, scratch, binWidthUs);
 }
 

@@ -24,7 +24,9 @@ void finishLoad(AppState& state, Platform& platform, int channel);
 
 // Reads a file of either type into a scratch stream the caller owns (and
 // releases); leaves every flag and display value alone. Returns the reader's
-// result, or 1 after "Error opening file." for a file of unknown type.
-int loadForCorrelation(Platform& platform, const std::string& path, PhotonStream& scratch, double binWidthUs);
+// result, or 1 after "Error opening file." for a file of unknown type. A
+// time-tag file is read with `selection`, the loaded stream's choice.
+int loadForCorrelation(Platform& platform, const std::string& path, PhotonStream& scratch, double binWidthUs,
+    const PhotonSelection& selection = {});
 
 } // namespace plask

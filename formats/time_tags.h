@@ -4,6 +4,7 @@
 // Every photon file Plask reads answers this: correlator streams (.dat,
 // whose clock ticks are time tags) and the time-tagged TCSPC formats.
 
+#include "core/photon_selection.h"
 #include "core/progress.h"
 
 #include <cstdint>
@@ -21,14 +22,8 @@ struct Rational {
     bool operator==(const Rational&) const = default;
 };
 
-// Which photons of a file make a stream.
-struct PhotonSelection {
-    std::vector<int> channels; // raw channel/routing numbers, merged; empty: every channel
-    std::optional<double> gateFromNs; // microtime gate [from, to) in ns (T3 formats only)
-    std::optional<double> gateToNs;
-    std::optional<double> windowStartS; // time window; time zero is the window start
-    std::optional<double> windowDurationS;
-};
+// Which photons of a file make a stream (channels, gate, window).
+using plask::PhotonSelection;
 
 struct TimeTagLoad {
     std::vector<std::uint64_t> times; // sorted, in `unit`, counted from time zero (file start or window start)

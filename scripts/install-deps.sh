@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Plask builds and tests with (as root).
 set -euo pipefail
-packages=(g++ cmake ninja-build qt6-base-dev libqcustomplot-dev libgtest-dev libbenchmark-dev
+packages=(g++ cmake ninja-build qt6-base-dev libqcustomplot-dev libgtest-dev libhdf5-dev libbenchmark-dev
   qt6-svg-dev libcli11-dev nlohmann-json3-dev libssl-dev fonts-dejavu-core xvfb xauth imagemagick clang libclang-rt-14-dev ccache)
 missing=()
 for p in "${packages[@]}"; do

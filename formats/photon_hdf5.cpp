@@ -1,0 +1,201 @@
+#include "formats/photon_hdf5.h"
+
+#include "formats/rational_math.h"
+
+#include "core/text_format.h"
+
+#include <hdf5.h>
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace plask::formats {
+
+namespace {
+    constexpr hsize_t slab = hsize_t { 1 } << 18;
+
+    // Closes an HDF5 identifier with its own close function.
+    class Handle {
+    public:
+        Handle(hid_t id, herr_t (*close)(hid_t))
+            : id_(id)
+            , close_(close)
+        {
+        }
+        ~Handle()
+        {
+            if (id_ >= 0)
+                close_(id_);
+        }
+        Handle(const Handle&) = delete;
+        Handle& operator=(const Handle&) = delete;
+        [[nodiscard]] hid_t get() const { return id_; }
+        [[nodiscard]] bool ok() const { return id_ >= 0; }
+
+    private:
+        hid_t id_;
+        herr_t (*close_)(hid_t);
+    };
+
+    [[nodiscard]] bool exists(hid_t file, const char* path)
+    {
+        // Each parent must exist before H5Lexists may be asked about a child.
+        std::string partial;
+        const std::string full(path);
+        std::size_t at = 1;
+        while (at <= full.size()) {
+            const std::size_t next = full.find('/', at);
+            partial = full.substr(0, next);
+            if (H5Lexists(file, partial.c_str(), H5P_DEFAULT) <= 0)
+                return false;
+            if (next == std::string::npos)
+                break;
+            at = next + 1;
+        }
+        return true;
+    }
+
+    [[nodiscard]] bool readScalarDouble(hid_t file, const char* path, double& value)
+    {
+        if (!exists(file, path))
+            return false;
+        const Handle set(H5Dopen2(file, path, H5P_DEFAULT), H5Dclose);
+        return set.ok() && H5Dread(set.get(), H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, &value) >= 0;
+    }
+
+    // Length of a one-dimensional dataset, or -1.
+    [[nodiscard]] long long lengthOf(hid_t set)
+    {
+        const Handle space(H5Dget_space(set), H5Sclose);
+        if (!space.ok() || H5Sget_simple_extent_ndims(space.get()) != 1)
+            return -1;
+        hsize_t n = 0;
+        H5Sget_simple_extent_dims(space.get(), &n, nullptr);
+        return static_cast<long long>(n);
+    }
+
+    // Reads elements [start, start + count) of a 1-D dataset as `type`.
+    [[nodiscard]] bool readSlab(hid_t set, hid_t type, hsize_t start, hsize_t count, void* out)
+    {
+        const Handle file(H5Dget_space(set), H5Sclose);
+        const Handle memory(H5Screate_simple(1, &count, nullptr), H5Sclose);
+        if (!file.ok() || !memory.ok())
+            return false;
+        if (H5Sselect_hyperslab(file.get(), H5S_SELECT_SET, &start, nullptr, &count, nullptr) < 0)
+            return false;
+        return H5Dread(set, type, memory.get(), file.get(), H5P_DEFAULT, out) >= 0;
+    }
+} // namespace
+
+bool isHdf5File(std::span<const std::uint8_t> start)
+{
+    static constexpr std::uint8_t magic[8] = { 0x89, 'H', 'D', 'F', '\r', '\n', 0x1A, '\n' };
+    return start.size() >= 8 && std::memcmp(start.data(), magic, 8) == 0;
+}
+
+TttrHeader readPhotonHdf5(const std::string& path, PhotonSink* sink, DecodeStats& stats, Progress& progress)
+{
+    TttrHeader h;
+    h.layout = RecordLayout::photonHdf5;
+    h.format = "Photon-HDF5";
+    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr); // our message, not the library's error stack
+    const Handle file(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
+    if (!file.ok()) {
+        h.error = "Error opening file: not a readable HDF5 file.";
+        return h;
+    }
+    if (exists(file.get(), "/photon_data0") || exists(file.get(), "/photon_data1")) {
+        h.error = "This Photon-HDF5 file holds several photon_data groups; only files with one are read.";
+        return h;
+    }
+    if (!exists(file.get(), "/photon_data/timestamps")) {
+        h.error = "This HDF5 file has no /photon_data/timestamps: not a Photon-HDF5 file.";
+        return h;
+    }
+    double unitSeconds = 0.0;
+    if (!readScalarDouble(file.get(), "/photon_data/timestamps_specs/timestamps_unit", unitSeconds)) {
+        h.error = "This Photon-HDF5 file has no /photon_data/timestamps_specs/timestamps_unit.";
+        return h;
+    }
+    const std::optional<Rational> unit = rationalFromDouble(unitSeconds);
+    if (!unit || absurdResolution(*unit)) {
+        h.error = formatText("The time resolution of this file (%g s) is zero or absurd.", unitSeconds);
+        return h;
+    }
+    h.unit = *unit;
+    const Handle times(H5Dopen2(file.get(), "/photon_data/timestamps", H5P_DEFAULT), H5Dclose);
+    const long long n = times.ok() ? lengthOf(times.get()) : -1;
+    if (n < 0) {
+        h.error = "The timestamps of this Photon-HDF5 file are not a list.";
+        return h;
+    }
+    h.announcedRecords = static_cast<std::uint64_t>(n);
+    const bool hasDetectors = exists(file.get(), "/photon_data/detectors");
+    const bool hasNanotimes = exists(file.get(), "/photon_data/nanotimes");
+    const Handle detectors(
+        hasDetectors ? H5Dopen2(file.get(), "/photon_data/detectors", H5P_DEFAULT) : H5I_INVALID_HID, H5Dclose);
+    const Handle nanotimes(
+        hasNanotimes ? H5Dopen2(file.get(), "/photon_data/nanotimes", H5P_DEFAULT) : H5I_INVALID_HID, H5Dclose);
+    if ((hasDetectors && (!detectors.ok() || lengthOf(detectors.get()) != n))
+        || (hasNanotimes && (!nanotimes.ok() || lengthOf(nanotimes.get()) != n))) {
+        h.error = "The detectors or nanotimes of this Photon-HDF5 file do not match its timestamps.";
+        return h;
+    }
+    if (hasNanotimes) {
+        h.t3 = true;
+        h.format = "Photon-HDF5 TCSPC";
+        double tcspcUnit = 0.0;
+        double bins = 0.0;
+        if (readScalarDouble(file.get(), "/photon_data/nanotimes_specs/tcspc_unit", tcspcUnit)) {
+            h.microtimeUnit = rationalFromDouble(tcspcUnit);
+            if (!h.microtimeUnit || absurdResolution(*h.microtimeUnit)) {
+                h.error = formatText("The nanotime resolution of this file (%g s) is zero or absurd.", tcspcUnit);
+                return h;
+            }
+        }
+        h.microtimeChannels = readScalarDouble(file.get(), "/photon_data/nanotimes_specs/tcspc_num_bins", bins)
+                && bins >= 1.0 && bins <= 1e9
+            ? static_cast<std::uint32_t>(bins)
+            : 65536;
+        double rate = 0.0;
+        if (readScalarDouble(file.get(), "/setup/laser_repetition_rates", rate)
+            || readScalarDouble(file.get(), "/photon_data/measurement_specs/laser_repetition_rate", rate))
+            h.syncRateHz = rate;
+    }
+    if (sink == nullptr)
+        return h;
+
+    // Fixed buffers: one slab of each dataset at a time.
+    std::vector<std::int64_t> t(slab);
+    std::vector<std::int32_t> d(hasDetectors ? slab : 0);
+    std::vector<std::uint32_t> m(hasNanotimes ? slab : 0);
+    const hsize_t total = static_cast<hsize_t>(n);
+    for (hsize_t start = 0; start < total; start += slab) {
+        const hsize_t count = std::min(slab, total - start);
+        if (!readSlab(times.get(), H5T_NATIVE_INT64, start, count, t.data())
+            || (hasDetectors && !readSlab(detectors.get(), H5T_NATIVE_INT32, start, count, d.data()))
+            || (hasNanotimes && !readSlab(nanotimes.get(), H5T_NATIVE_UINT32, start, count, m.data()))) {
+            h.error = "The photon data of this Photon-HDF5 file cannot be read.";
+            return h;
+        }
+        for (hsize_t i = 0; i < count; ++i) {
+            if (t[i] < 0) {
+                h.error = "This Photon-HDF5 file has negative timestamps.";
+                return h;
+            }
+            sink->photon(static_cast<std::uint64_t>(t[i]), hasDetectors ? d[i] : 0, hasNanotimes ? m[i] : 0);
+        }
+        stats.records = start + count;
+        if (sink->wentBackwards())
+            break;
+        if (!progress.step(static_cast<double>(start + count) / static_cast<double>(total))) {
+            stats.cancelled = true;
+            break;
+        }
+    }
+    stats.endTime = sink->lastTime();
+    return h;
+}
+
+} // namespace plask::formats
