@@ -61,7 +61,7 @@ namespace {
                 { "chooseOpenFile", "Vireo photon stream file (*.dat)", "" }, { "setWaitCursor", "on", "" },
                 { "activeChannelChanged", "1", "" }, { "resetNavigator", "", "" }, { "enableStreamNavigator", "1", "" },
                 { "redrawTrace", "", "" }, { "setWaitCursor", "off", "" } }));
-        ASSERT_EQ(platform.fileRequests[0].filters.size(), 2u);
+        ASSERT_EQ(platform.fileRequests[0].filters.size(), 6u); // .dat, .phc and the time-tag formats
         EXPECT_EQ(platform.fileRequests[0].filters[1].description, "Photon count file (*.phc)");
         EXPECT_EQ(stream.length, 1500u);
         EXPECT_EQ(stream.fileType, fileTypeCorrelator);
