@@ -64,5 +64,6 @@ void registerStreamCommands(CLI::App& app, CliRun& run); // info, convert, simul
 void registerBurstCommands(CLI::App& app, CliRun& run); // bursts, pch
 void registerFcsCommands(CLI::App& app, CliRun& run); // fcs, segfcs
 void registerBatchCommands(CLI::App& app, CliRun& run); // batch
+void registerFitCommands(CLI::App& app, CliRun& run); // fit, pchfit
 
 } // namespace plask::cli

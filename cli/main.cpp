@@ -16,6 +16,7 @@ int main(int argc, char** argv)
     plask::cli::registerBurstCommands(app, run);
     plask::cli::registerFcsCommands(app, run);
     plask::cli::registerBatchCommands(app, run);
+    plask::cli::registerFitCommands(app, run);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
