@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <sstream>
 
 namespace plask::fitting {
@@ -80,6 +81,46 @@ namespace {
             return nullptr;
         }
     }
+
+    // One Levenberg-Marquardt run from a start; the problem keeps pointing at `values`.
+    struct SolvedFit {
+        std::vector<double> values;
+        std::unique_ptr<ceres::Problem> problem;
+        ceres::Solver::Summary summary;
+
+        explicit SolvedFit(std::vector<double> start)
+            : values(std::move(start))
+        {
+        }
+
+        void solve(FcsModel model, const FitPoints& points, const std::vector<bool>& fixed,
+            const std::vector<double>& lower, const std::vector<double>& upper)
+        {
+            const auto count = values.size();
+            problem = std::make_unique<ceres::Problem>();
+            problem->AddResidualBlock(makeCost(model, points, count), nullptr, values.data());
+            std::vector<int> constant;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (fixed[i]) {
+                    constant.push_back(static_cast<int>(i));
+                    continue;
+                }
+                if (std::isfinite(lower[i]))
+                    problem->SetParameterLowerBound(values.data(), static_cast<int>(i), lower[i]);
+                if (std::isfinite(upper[i]))
+                    problem->SetParameterUpperBound(values.data(), static_cast<int>(i), upper[i]);
+            }
+            if (!constant.empty())
+                problem->SetManifold(values.data(), new ceres::SubsetManifold(static_cast<int>(count), constant));
+            ceres::Solve(leastSquaresOptions(), problem.get(), &summary);
+        }
+
+        [[nodiscard]] bool converged() const
+        {
+            return summary.termination_type == ceres::CONVERGENCE
+                && std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+        }
+    };
 
     // Lag where the curve first falls to half of `g0`, interpolated on log tau.
     double halfDecayLag(const std::vector<double>& tau, const std::vector<double>& g, double g0)
@@ -198,28 +239,38 @@ FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitReq
             + " ms holds " + std::to_string(pointCount) + " points; fitting " + std::to_string(freeCount)
             + " free parameters needs at least " + std::to_string(freeCount + 1) + "." };
 
-    ceres::Problem problem;
-    problem.AddResidualBlock(makeCost(model, points, count), nullptr, values.data());
-    std::vector<int> constant;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (fixed[i]) {
-            constant.push_back(static_cast<int>(i));
-            continue;
+    // Models with a fast or a second process can settle in a local minimum
+    // from one start: a few more starts, and the best converged fit wins.
+    std::vector<std::vector<double>> starts { values };
+    auto addStarts = [&](std::size_t index, std::initializer_list<double> factors) {
+        const auto found = request.choices.find(specs[index].name);
+        if (fixed[index] || (found != request.choices.end() && found->second.initValue))
+            return;
+        for (double factor : factors) {
+            std::vector<double> other = values;
+            other[index] = std::clamp(values[index] * factor, lower[index], upper[index]);
+            starts.push_back(other);
         }
-        if (std::isfinite(lower[i]))
-            problem.SetParameterLowerBound(values.data(), static_cast<int>(i), lower[i]);
-        if (std::isfinite(upper[i]))
-            problem.SetParameterUpperBound(values.data(), static_cast<int>(i), upper[i]);
-    }
-    if (!constant.empty())
-        problem.SetManifold(values.data(), new ceres::SubsetManifold(static_cast<int>(count), constant));
+    };
+    if (model == FcsModel::diff3dTriplet)
+        addStarts(4, { 0.2, 4.0 });
+    if (model == FcsModel::diff3d2comp)
+        addStarts(4, { 0.4, 1.6 });
 
-    ceres::Solver::Summary summary;
-    ceres::Solve(leastSquaresOptions(), &problem, &summary);
-    const bool finite = std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
-    if (summary.termination_type != ceres::CONVERGENCE || !finite)
-        return FitFailure { "The fit did not converge (" + std::to_string(summary.iterations.size())
-            + " iterations): " + summary.message + ". Try other starting values (--init) or a narrower range." };
+    std::unique_ptr<SolvedFit> best;
+    for (const std::vector<double>& from : starts) {
+        auto solved = std::make_unique<SolvedFit>(from);
+        solved->solve(model, points, fixed, lower, upper);
+        if (solved->converged() && (!best || solved->summary.final_cost < best->summary.final_cost))
+            best = std::move(solved);
+        else if (!best && from == starts.back())
+            return FitFailure { "The fit did not converge (" + std::to_string(solved->summary.iterations.size())
+                + " iterations): " + solved->summary.message
+                + ". Try other starting values (--init) or a narrower range." };
+    }
+    values = best->values;
+    ceres::Problem& problem = *best->problem;
+    const ceres::Solver::Summary& summary = best->summary;
 
     FcsFit fit;
     fit.model = model;
@@ -239,7 +290,7 @@ FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitReq
     }
     fit.chi2Reduced = fit.chi2 / (pointCount - freeCount);
 
-    const std::vector<double> variance = covarianceDiagonal(problem, values.data(), static_cast<int>(count));
+    const std::vector<double> variance = covarianceDiagonal(problem, best->values.data(), static_cast<int>(count));
     // Unweighted residuals carry no scale of their own: the reduced chi2 estimates it.
     const double scale = fit.weighted ? 1.0 : fit.chi2Reduced;
     for (std::size_t i = 0; i < count; ++i) {
