@@ -6,6 +6,8 @@
 #include "analysis/text_file.h"
 #include "cli/burst_options.h"
 #include "cli/cli_common.h"
+#include "cli/file_runner.h"
+#include "cli/provenance.h"
 #include "cli/stream_loading.h"
 #include "core/file_names.h"
 #include "fitting/burst_free_pch.h"
@@ -15,9 +17,9 @@
 #include "fitting/pch_fit.h"
 #include "view/panel_settings.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
-#include <iostream>
 #include <memory>
 
 namespace plask::cli {
@@ -26,7 +28,7 @@ namespace {
     using namespace plask::fitting;
 
     struct FitOptions {
-        std::string file;
+        InputOptions inputs;
         std::string model = "diff3d";
         std::vector<std::string> fix;
         std::vector<std::string> init;
@@ -38,17 +40,11 @@ namespace {
     };
 
     struct PchFitOptions {
-        std::string file;
+        InputOptions inputs;
         BurstPanelOptions burst;
         int species = 1;
         bool burstFree = false;
         std::string outputDir = ".";
-    };
-
-    // What one file gave: the JSON summary (empty after a failure) and the exit code.
-    struct FileOutcome {
-        nlohmann::json summary;
-        int exitCode = 0;
     };
 
     bool parseNumber(std::string_view text, double& value)
@@ -75,11 +71,11 @@ namespace {
                 choice.upper = hi;
                 return true;
             }
-            std::cerr << "--bound " << text << " is not NAME=LO:HI\n";
+            cliErr() << "--bound " << text << " is not NAME=LO:HI\n";
             return false;
         }
         if (name.empty() || !parseNumber(value, number)) {
-            std::cerr << option << " " << text << " is not NAME=VALUE\n";
+            cliErr() << option << " " << text << " is not NAME=VALUE\n";
             return false;
         }
         (option == "--fix" ? choice.fixedValue : choice.initValue) = number;
@@ -96,7 +92,7 @@ namespace {
         if (writeFitReport(path.string(), report) == writeOk)
             return true;
         std::filesystem::remove(path, error);
-        std::cerr << "File cannot be opened: " << path.string() << '\n';
+        cliErr() << "File cannot be opened: " << path.string() << '\n';
         return false;
     }
 
@@ -107,42 +103,42 @@ namespace {
             std::string names;
             for (FcsModel m : allModels())
                 names += (names.empty() ? "" : ", ") + std::string(modelName(m));
-            std::cerr << "--model " << o.model << " is not a model; models: " << names << '\n';
-            return { {}, 2 };
+            cliErr() << "--model " << o.model << " is not a model; models: " << names << '\n';
+            return { nullptr, 2 };
         }
         FcsFitRequest request;
         request.model = *model;
         request.fromMs = o.fromMs;
         request.toMs = o.toMs;
         if (o.weights != "auto" && o.weights != "none") {
-            std::cerr << "--weights " << o.weights << " is neither auto nor none\n";
-            return { {}, 2 };
+            cliErr() << "--weights " << o.weights << " is neither auto nor none\n";
+            return { nullptr, 2 };
         }
         request.weighting = o.weights == "none" ? Weighting::none : Weighting::automatic;
         for (const std::string& text : o.fix)
             if (!parseChoice(text, "--fix", request.choices))
-                return { {}, 2 };
+                return { nullptr, 2 };
         for (const std::string& text : o.init)
             if (!parseChoice(text, "--init", request.choices))
-                return { {}, 2 };
+                return { nullptr, 2 };
         for (const std::string& text : o.bound)
             if (!parseChoice(text, "--bound", request.choices))
-                return { {}, 2 };
+                return { nullptr, 2 };
 
         const FitOutcome<CorrelationCurve> curve = readCurveFile(file);
         if (!curve.ok()) {
-            std::cerr << file << ": " << curve.message() << '\n';
-            return { {}, 1 };
+            cliErr() << file << ": " << curve.message() << '\n';
+            return { nullptr, 1 };
         }
         const FitOutcome<FcsFit> fit = fitCorrelation(curve.value(), request);
         if (!fit.ok()) {
-            std::cerr << file << ": " << fit.message() << '\n';
-            return { {}, 1 };
+            cliErr() << file << ": " << fit.message() << '\n';
+            return { nullptr, 1 };
         }
         const std::filesystem::path report
             = absoluteNoResolve(o.outputDir) / fitReportPath(std::filesystem::path(file).filename());
         if (!writeReport(report, fcsFitReport(fit.value(), absoluteNoResolve(file).string())))
-            return { {}, 1 };
+            return { nullptr, 1 };
 
         nlohmann::json parameters = nlohmann::json::object();
         for (const FittedParameter& p : fit.value().parameters)
@@ -157,6 +153,11 @@ namespace {
                      { "fromMs", fit.value().fromMs },
                      { "toMs", fit.value().toMs },
                      { "files", { report.string() } },
+                     { "options",
+                         { { "model", o.model }, { "fix", o.fix }, { "init", o.init }, { "bound", o.bound },
+                             { "fromMs", o.fromMs }, { "toMs", numberOrNull(o.toMs) }, { "weights", o.weights } } },
+                     { "version", versionJson() },
+                     { "inputs", { inputJson(file) } },
                  },
             0 };
     }
@@ -166,13 +167,13 @@ namespace {
         AppState state;
         CliPlatform platform;
         if (!prepareSession(run, o.burst.binWidth, state, platform) || !applyBurstOptions(o.burst, state, platform))
-            return { {}, 2 };
+            return { nullptr, 2 };
         if (o.species != 1 && o.species != 2) {
-            std::cerr << "--species " << o.species << " is neither 1 nor 2\n";
-            return { {}, 2 };
+            cliErr() << "--species " << o.species << " is neither 1 nor 2\n";
+            return { nullptr, 2 };
         }
         if (!openStreamFile(state, platform, file))
-            return { {}, 1 };
+            return { nullptr, 1 };
         readPanelSettings(state, platform);
         const PhotonStream& stream = streamOf(state, 0);
         std::vector<double> histogram;
@@ -180,7 +181,7 @@ namespace {
         if (o.burstFree) {
             runBurstAnalysis(state, platform);
             if (state.burstDataPresent[0] == 0)
-                return { {}, 1 }; // the analysis has put its message on stderr
+                return { nullptr, 1 }; // the analysis has put its message on stderr
             histogram = burstFreeHistogram(stream, burstSetOf(state, 0));
             extra["burstCount"] = burstSetOf(state, 0).burstCount;
         } else {
@@ -192,13 +193,13 @@ namespace {
         request.backgroundPerBin = state.settings().backgroundCounts;
         const FitOutcome<PchFit> fit = fitPch(histogram, request);
         if (!fit.ok()) {
-            std::cerr << file << ": " << fit.message() << '\n';
-            return { {}, 1 };
+            cliErr() << file << ": " << fit.message() << '\n';
+            return { nullptr, 1 };
         }
         const std::filesystem::path report = absoluteNoResolve(o.outputDir)
             / (stripExtension(stream.fileTitle) + (o.burstFree ? "_burstfree_PCH_fit.txt" : "_PCH_fit.txt"));
         if (!writeReport(report, pchFitReport(fit.value(), stream.filePath)))
-            return { {}, 1 };
+            return { nullptr, 1 };
 
         nlohmann::json summary = {
             { "file", stream.filePath },
@@ -214,15 +215,10 @@ namespace {
         summary["bins"] = fit.value().totalBins;
         summary.update(extra);
         summary["files"] = { report.string() };
-        return { summary, 0 };
+        addProvenance(summary, std::array { file }, state.settings());
+        return { std::move(summary), 0 };
     }
 
-    int printOutcome(const FileOutcome& outcome)
-    {
-        if (outcome.exitCode == 0)
-            printJson(outcome.summary);
-        return outcome.exitCode;
-    }
 } // namespace
 
 void registerFitCommands(CLI::App& app, CliRun& run)
@@ -231,7 +227,7 @@ void registerFitCommands(CLI::App& app, CliRun& run)
     CLI::App* fitCommand = app.add_subcommand("fit",
         "Fit a model to a correlation curve file (_fcs.txt, _fccs.txt, _segfcs.txt or tau_ms,G,SEM CSV) and write "
         "<base>_fit.txt");
-    fitCommand->add_option("CURVE", fit->file, "Correlation curve file")->required();
+    addInputOptions(*fitCommand, fit->inputs, "Correlation curve files");
     fitCommand->add_option(
         "--model", fit->model, "diff3d (default), diff3d-triplet, diff2d, diff3d-2comp or diff3d-anomalous");
     fitCommand->add_option("--fix", fit->fix, "NAME=VALUE: hold a parameter at a value (repeatable)");
@@ -242,19 +238,26 @@ void registerFitCommands(CLI::App& app, CliRun& run)
     fitCommand->add_option("--to-ms", fit->toMs, "Fit the points up to this lag in ms (default: all)");
     fitCommand->add_option("--weights", fit->weights, "auto (1/SEM^2 when the file has errors) or none");
     fitCommand->add_option("-o,--output-dir", fit->outputDir, "Folder for the report (default: here)");
-    fitCommand->callback([&run, fit] { run.action = [fit] { return printOutcome(fitCurveFile(*fit, fit->file)); }; });
+    fitCommand->callback([&run, fit] {
+        run.action = [fit] {
+            return runOverInputs(fit->inputs, [fit](const std::string& file) { return fitCurveFile(*fit, file); });
+        };
+    });
 
     auto pch = std::make_shared<PchFitOptions>();
     CLI::App* pchCommand = app.add_subcommand("pchfit",
         "Fit the 3D Gaussian PCH model (background: Background Counts per bin) to a stream file's counts by maximum "
         "likelihood and write <base>_PCH_fit.txt");
-    pchCommand->add_option("FILE", pch->file, "Correlator stream (.dat) or photon count (.phc) file")->required();
+    addInputOptions(*pchCommand, pch->inputs, "Correlator stream (.dat) or photon count (.phc) files");
     addBurstPanelOptions(*pchCommand, pch->burst);
     pchCommand->add_option("--species", pch->species, "1 (default) or 2 species");
     pchCommand->add_flag("--burst-free", pch->burstFree, "Fit the counts outside the bursts the analysis finds");
     pchCommand->add_option("-o,--output-dir", pch->outputDir, "Folder for the report (default: here)");
-    pchCommand->callback(
-        [&run, pch] { run.action = [&run, pch] { return printOutcome(fitPchFile(run, *pch, pch->file)); }; });
+    pchCommand->callback([&run, pch] {
+        run.action = [&run, pch] {
+            return runOverInputs(pch->inputs, [&run, pch](const std::string& file) { return fitPchFile(run, *pch, file); });
+        };
+    });
 }
 
 } // namespace plask::cli
