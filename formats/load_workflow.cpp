@@ -74,7 +74,9 @@ namespace {
     }
 } // namespace
 
-void openCommand(AppState& state, Platform& platform)
+namespace {
+// The questions before a load, then the load of the chosen file or of the one the dialog returns.
+void runOpen(AppState& state, Platform& platform, const std::optional<std::string>& chosen)
 {
     const int channel = state.activeChannel;
     const std::size_t index = channelIndex(channel);
@@ -108,12 +110,23 @@ void openCommand(AppState& state, Platform& platform)
         state.burstDataPresent.at(index) = 0;
         platform.releaseHistogramCharts();
     }
-    loadStream(state, platform, channel, settings.binWidth);
+    loadStream(state, platform, channel, settings.binWidth, chosen);
 }
+} // namespace
+
+void openCommand(AppState& state, Platform& platform) { runOpen(state, platform, std::nullopt); }
+
+void openFileCommand(AppState& state, Platform& platform, const std::string& path) { runOpen(state, platform, path); }
 
 bool loadStream(AppState& state, Platform& platform, int channel, double binWidthUs)
 {
-    const std::optional<std::string> path = platform.chooseOpenFile(openRequest());
+    return loadStream(state, platform, channel, binWidthUs, std::nullopt);
+}
+
+bool loadStream(AppState& state, Platform& platform, int channel, double binWidthUs,
+    const std::optional<std::string>& chosen)
+{
+    const std::optional<std::string> path = chosen ? chosen : platform.chooseOpenFile(openRequest());
     if (!path || path->empty())
         return false;
     const int type = streamFileType(*path);

@@ -6,6 +6,7 @@
 #include "core/app_state.h"
 #include "core/platform.h"
 
+#include <optional>
 #include <string>
 
 namespace plask {
@@ -13,10 +14,17 @@ namespace plask {
 // "Open " on the active channel at the bin width chosen in the control panel.
 void openCommand(AppState& state, Platform& platform);
 
+// "Open " with the file already chosen (dropped on the window, or picked from
+// Recent files): the same questions, reading and checks, without the dialog.
+void openFileCommand(AppState& state, Platform& platform, const std::string& path);
+
 // Open dialog, read and checks into the channel's stream; makes it current
 // (finishLoad) when `binWidthUs` is the bin width of the settings. True when
 // the stream was read and accepted.
 bool loadStream(AppState& state, Platform& platform, int channel, double binWidthUs);
+// The same for a file already chosen (no dialog when `chosen` holds a path).
+bool loadStream(AppState& state, Platform& platform, int channel, double binWidthUs,
+    const std::optional<std::string>& chosen);
 
 // Makes the channel's freshly read stream current: display length, region,
 // flags, active channel, bin widths, navigator and trace.

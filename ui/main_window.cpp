@@ -13,13 +13,16 @@
 #include "correlation/segmental_correlation.h"
 #include "formats/load_workflow.h"
 #include "view/navigator.h"
+#include "view/status_text.h"
 #include "view/trace_navigation.h"
 #include "view/panel_settings.h"
 #include "formats/photon_count_file.h"
 #include "core/settings_file.h"
 #include "view/shell_commands.h"
 #include "core/text_format.h"
+#include "ui/app_icon.h"
 #include "ui/commands.h"
+#include "ui/desktop_store.h"
 #include "ui/control_panel.h"
 #include "ui/dialogs/batch_dialog.h"
 #include "ui/dialogs/setup_commands.h"
@@ -30,7 +33,11 @@
 #include "ui/trace_view.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -46,6 +53,8 @@ MainWindow::MainWindow(AppState& state, QtPlatform& platform, const WindowGeomet
 {
     setObjectName(QStringLiteral("Plask"));
     setWindowTitle(QStringLiteral("Plask.exe - Photon Stream Analysis"));
+    setWindowIcon(appIcon());
+    setAcceptDrops(true);
     buildMenu();
     buildAccelerators();
 
@@ -86,6 +95,11 @@ MainWindow::MainWindow(AppState& state, QtPlatform& platform, const WindowGeomet
     results_->hide();
     connect(results_, &ResultsWindow::closeRequested, this, [this] { runCommand(cmdResults); });
 
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusText"));
+    statusBar()->addWidget(status_, 1);
+    showStatus();
+
     setGeometry(geometry.main.x, geometry.main.y, geometry.main.width, geometry.main.height);
     platform_.attach(this);
 }
@@ -113,8 +127,73 @@ void MainWindow::buildMenu()
             });
             actions_[id] = action;
         }
+        if (definition.items.front().id == cmdOpen)
+            buildRecentFilesMenu(*menu);
     }
+    // The keys desktop programs share, beside the accelerators of the trace.
+    actions_.at(cmdOpen)->setShortcut(QKeySequence::Open);
+    actions_.at(cmdSaveData)->setShortcut(QKeySequence::Save);
+    actions_.at(cmdHelpIndex)->setShortcut(QKeySequence::HelpContents);
+    for (QAction* action : { actions_.at(cmdOpen), actions_.at(cmdSaveData), actions_.at(cmdHelpIndex) })
+        action->setShortcutContext(Qt::WindowShortcut);
 }
+
+void MainWindow::buildRecentFilesMenu(QMenu& menu)
+{
+    recentMenu_ = new QMenu(QStringLiteral("Recent files"), &menu);
+    recentMenu_->setObjectName(QStringLiteral("recentFilesMenu"));
+    // Right under "Close", so Open, Close and the recent files sit together.
+    const QList<QAction*> items = menu.actions();
+    QAction* before = items.size() > 2 ? items.at(2) : nullptr;
+    menu.insertMenu(before, recentMenu_);
+    connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::fillRecentFilesMenu);
+    fillRecentFilesMenu();
+}
+
+void MainWindow::fillRecentFilesMenu()
+{
+    recentMenu_->clear();
+    const QStringList files = recentFiles();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString path = files.at(i);
+        QAction* action = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+        action->setObjectName(QStringLiteral("recentFile%1").arg(i));
+        action->setToolTip(path);
+        action->setStatusTip(path);
+        connect(action, &QAction::triggered, this, [this, path] { openFile(path); });
+    }
+    recentMenu_->menuAction()->setEnabled(!files.isEmpty());
+}
+
+void MainWindow::openFile(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        platform_.showMessage("Error opening file.", "File I/O Error", Owner::mainWindow);
+        return;
+    }
+    openFileCommand(state_, platform_, path.toStdString());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.constFirst().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.constFirst().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    // One stream per channel: the first file of a drop of several.
+    openFile(urls.constFirst().toLocalFile());
+}
+
+QString MainWindow::statusText() const { return status_->text(); }
+
+void MainWindow::showStatus() { status_->setText(QString::fromStdString(plask::statusText(state_))); }
 
 void MainWindow::buildAccelerators()
 {
@@ -262,6 +341,7 @@ void MainWindow::drawTrace()
 {
     showBurst(trace_->redraw());
     overview_->update();
+    showStatus();
 }
 
 void MainWindow::followNavigation()
@@ -286,6 +366,9 @@ void MainWindow::resetNavigator()
 {
     // A new stream, or none: its envelope is built at the first redraw.
     trace_->streamsChanged();
+    // Only a finished load resets the navigator: the file joins the recent ones.
+    if (isLoaded(state_, state_.activeChannel))
+        rememberRecentFile(QString::fromStdString(streamOf(state_, state_.activeChannel).filePath));
     plask::resetZoom(state_);
     const NavigatorState& nav = state_.navigator;
     panel_->setZoomSlider(lowestZoomStep(nav), nav.zoomMax, nav.zoomStep);
@@ -298,6 +381,7 @@ void MainWindow::showStreamInfo()
 {
     trace_->streamsChanged();
     panel_->showStreamInfo(state_);
+    showStatus();
 }
 
 void MainWindow::applyZoom(int position)

@@ -13,6 +13,8 @@
 #include <optional>
 
 class QAction;
+class QLabel;
+class QMenu;
 
 namespace plask::chart {
 class ChartPage;
@@ -43,6 +45,11 @@ public:
     [[nodiscard]] ResultsWindow& resultsWindow() const { return *results_; }
     [[nodiscard]] OverviewStrip& overview() const { return *overview_; }
     [[nodiscard]] QAction* menuAction(int id) const;
+    [[nodiscard]] QMenu& recentFilesMenu() const { return *recentMenu_; }
+    [[nodiscard]] QString statusText() const;
+
+    // "Open " of a file already chosen (dropped, or from Recent files) into the active channel.
+    void openFile(const QString& path);
 
     // What the platform seam announces. A redraw announced from outside means
     // the counts may have changed.
@@ -55,10 +62,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenu();
     void buildAccelerators();
+    void buildRecentFilesMenu(QMenu& menu);
+    void fillRecentFilesMenu();
+    void showStatus();
     void applyZoom(int position);
     void resetSegments();
     void selectSegment(int position);
@@ -84,6 +96,8 @@ private:
     OverviewStrip* overview_ = nullptr;
     ResultsWindow* results_ = nullptr;
     std::map<int, QAction*> actions_;
+    QMenu* recentMenu_ = nullptr;
+    QLabel* status_ = nullptr; // active file, format, channels, bin width, photons, rate
 };
 
 } // namespace plask::ui

@@ -68,6 +68,7 @@ std::optional<std::string> QtPlatform::chooseOpenFile(const FileDialogRequest& r
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     lastFolder_ = dialog.directory().absolutePath();
+    rememberFolder(lastFolder_);
     return dialog.selectedFiles().constFirst().toStdString();
 }
 
@@ -92,6 +93,7 @@ std::optional<std::string> QtPlatform::chooseSaveFile(const FileDialogRequest& r
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     lastFolder_ = dialog.directory().absolutePath();
+    rememberFolder(lastFolder_);
     return dialog.selectedFiles().constFirst().toStdString();
 }
 

@@ -4,6 +4,7 @@
 // control panel, and the announcements turned into redraws of the window.
 
 #include "core/platform.h"
+#include "ui/desktop_store.h"
 
 #include <QPointer>
 #include <QString>
@@ -58,7 +59,7 @@ protected:
 
 private:
     QPointer<MainWindow> window_;
-    QString lastFolder_; // the file dialogs start where the last one ended
+    QString lastFolder_ = lastUsedFolder(); // the file dialogs start where the last one ended, also in an earlier run
 };
 
 // Qt's name filter for one entry of a file dialog request.

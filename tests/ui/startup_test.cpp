@@ -51,7 +51,7 @@ TEST_F(StartupTest, MenuHoldsEveryCaptionAndSeparatorInOrder)
             lines << (item->isSeparator() ? QStringLiteral("-") : item->text());
     }
     const QStringList expected = QStringLiteral(
-        "File:|Open |Close|Save Data|-|Save Burst Data |Save Histograms|Save Segment|Save FCS results|-|"
+        "File:|Open |Close|Recent files|Save Data|-|Save Burst Data |Save Histograms|Save Segment|Save FCS results|-|"
         "Print Burst Hist.|Print Setup|Printer Options|-|Exit|"
         "Analysis:|Autocorrelation|Cross-Correlation|Burst Analysis|Analyze Co-Bursts|Seg. Autocorrelation|"
         "Seg. Cross-Correlation|Estimate Background|-|Analysis Batch mode|"
