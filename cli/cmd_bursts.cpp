@@ -8,6 +8,7 @@
 #include "cli/cli_common.h"
 #include "cli/file_runner.h"
 #include "cli/provenance.h"
+#include "cli/photon_options.h"
 #include "cli/stream_loading.h"
 
 #include <array>
@@ -18,6 +19,7 @@ namespace plask::cli {
 namespace {
     struct BurstOptions {
         InputOptions inputs;
+        PhotonOptions photon;
         BurstPanelOptions panel;
         BurstPreparation preparation;
         std::string outputDir = ".";
@@ -25,6 +27,7 @@ namespace {
 
     struct PchOptions {
         InputOptions inputs;
+        PhotonOptions photon;
         std::optional<double> binWidth;
         std::string outputDir = ".";
     };
@@ -51,7 +54,8 @@ namespace {
     {
         AppState state;
         CliPlatform platform;
-        if (!prepareSession(run, o.panel.binWidth, state, platform) || !applyBurstOptions(o.panel, state, platform))
+        if (!prepareSession(run, o.panel.binWidth, state, platform) || !applyBurstOptions(o.panel, state, platform)
+            || !applyPhotonOptions(o.photon, state))
             return { nullptr, 2 };
         if (!openStreamFile(state, platform, file))
             return { nullptr, 1 };
@@ -93,7 +97,7 @@ namespace {
     {
         AppState state;
         CliPlatform platform;
-        if (!prepareSession(run, o.binWidth, state, platform))
+        if (!prepareSession(run, o.binWidth, state, platform) || !applyPhotonOptions(o.photon, state))
             return { nullptr, 2 };
         if (!openStreamFile(state, platform, file) || !runPchCommand(state, platform))
             return { nullptr, 1 };
@@ -120,7 +124,8 @@ void registerBurstCommands(CLI::App& app, CliRun& run)
     auto bursts = std::make_shared<BurstOptions>();
     CLI::App* burstsCommand = app.add_subcommand("bursts",
         "Load a stream file as Open does, find its bursts and write <base>_bursts.txt and <base>_hist.txt");
-    addInputOptions(*burstsCommand, bursts->inputs, "Correlator stream (.dat) or photon count (.phc) file");
+    addInputOptions(*burstsCommand, bursts->inputs, "Stream file: .dat, .phc or a time-tag file (.ptu .pt3 .pt2 .ht3 .ht2 .spc .h5)");
+    addPhotonOptions(*burstsCommand, bursts->photon);
     addBurstPanelOptions(*burstsCommand, bursts->panel);
     addBurstPreparationFlags(*burstsCommand, bursts->preparation);
     burstsCommand->add_option("-o,--output-dir", bursts->outputDir, "Folder for the files (default: here)");
@@ -133,7 +138,8 @@ void registerBurstCommands(CLI::App& app, CliRun& run)
 
     auto pch = std::make_shared<PchOptions>();
     CLI::App* pchCommand = app.add_subcommand("pch", "Photon counting histogram of a stream file: <base>_PCH.txt");
-    addInputOptions(*pchCommand, pch->inputs, "Correlator stream (.dat) or photon count (.phc) file");
+    addInputOptions(*pchCommand, pch->inputs, "Stream file: .dat, .phc or a time-tag file (.ptu .pt3 .pt2 .ht3 .ht2 .spc .h5)");
+    addPhotonOptions(*pchCommand, pch->photon);
     pchCommand->add_option("--binwidth", pch->binWidth, "Bin width in µs, one of " + allowedBinWidths());
     pchCommand->add_option("-o,--output-dir", pch->outputDir, "Folder for the file (default: here)");
     pchCommand->callback([&run, pch] {

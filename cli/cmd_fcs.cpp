@@ -8,6 +8,7 @@
 #include "cli/cli_platform.h"
 #include "cli/file_runner.h"
 #include "cli/provenance.h"
+#include "cli/photon_options.h"
 #include "cli/stream_loading.h"
 #include "core/file_names.h"
 #include "core/selection_lists.h"
@@ -32,6 +33,7 @@ namespace {
 
     struct FcsOptions {
         InputOptions inputs;
+        PhotonOptions photon;
         std::optional<double> binWidth;
         CorrelationOptions correlation;
         std::string region; // FIRST:LAST in bins of the data in memory
@@ -41,6 +43,7 @@ namespace {
 
     struct SegFcsOptions {
         InputOptions inputs;
+        PhotonOptions photon;
         BurstPanelOptions burst;
         BurstPreparation preparation; // shapes the burst search only: the correlation reads the file again
         std::optional<double> minTime;
@@ -123,7 +126,8 @@ namespace {
     {
         AppState state;
         CliPlatform platform;
-        if (!prepareSession(run, o.binWidth, state, platform) || !checkCorrelationOptions(o.correlation))
+        if (!prepareSession(run, o.binWidth, state, platform) || !checkCorrelationOptions(o.correlation)
+            || !applyPhotonOptions(o.photon, state, !o.cross.empty()))
             return { nullptr, 2 };
         applyCorrelationOptions(o.correlation, state.settings());
         platform.fcsSetup = [&o](AnalysisSettings& settings) { applyCorrelationOptions(o.correlation, settings); };
@@ -134,6 +138,8 @@ namespace {
         const int channel = cross ? 1 : 0;
         if (cross && !openStreamFile(state, platform, o.cross, 0))
             return { nullptr, 1 };
+        if (cross && !applyPhotonOptions(o.photon, state))
+            return { nullptr, 2 };
         if (!openStreamFile(state, platform, file, channel))
             return { nullptr, 1 };
         if (!o.region.empty() && !applyRegion(o.region, streamOf(state, channel)))
@@ -156,6 +162,7 @@ namespace {
         AppState state;
         CliPlatform platform;
         if (!prepareSession(run, o.burst.binWidth, state, platform) || !applyBurstOptions(o.burst, state, platform)
+            || !applyPhotonOptions(o.photon, state)
             || !checkCorrelationOptions(o.correlation))
             return { nullptr, 2 };
         if (!openStreamFile(state, platform, file))
@@ -197,7 +204,8 @@ void registerFcsCommands(CLI::App& app, CliRun& run)
     auto fcs = std::make_shared<FcsOptions>();
     CLI::App* fcsCommand = app.add_subcommand(
         "fcs", "Load a stream file as Open does, correlate its region and write <base>_fcs.txt (or <base>_fccs.txt)");
-    addInputOptions(*fcsCommand, fcs->inputs, "Correlator stream (.dat) or photon count (.phc) file");
+    addInputOptions(*fcsCommand, fcs->inputs, "Stream file: .dat, .phc or a time-tag file (.ptu .pt3 .pt2 .ht3 .ht2 .spc .h5)");
+    addPhotonOptions(*fcsCommand, fcs->photon, true);
     fcsCommand->add_option("--binwidth", fcs->binWidth, "Bin width in µs for loading, one of " + allowedBinWidths());
     addCorrelationOptions(fcsCommand, fcs->correlation);
     fcsCommand->add_option("--region", fcs->region, "FIRST:LAST bins of the loaded stream (default: all)");
@@ -214,7 +222,8 @@ void registerFcsCommands(CLI::App& app, CliRun& run)
     CLI::App* segCommand = app.add_subcommand("segfcs",
         "Find the bursts of a stream file, pool the burst-free segments into one autocorrelation curve and write "
         "<base>_segfcs.txt");
-    addInputOptions(*segCommand, seg->inputs, "Correlator stream (.dat) or photon count (.phc) file");
+    addInputOptions(*segCommand, seg->inputs, "Stream file: .dat, .phc or a time-tag file (.ptu .pt3 .pt2 .ht3 .ht2 .spc .h5)");
+    addPhotonOptions(*segCommand, seg->photon);
     addBurstPanelOptions(*segCommand, seg->burst);
     addBurstPreparationFlags(*segCommand, seg->preparation);
     segCommand->add_option("--min-time", seg->minTime, "Minimum segment time in µs (default from plask.ini)");

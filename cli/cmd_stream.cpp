@@ -3,6 +3,7 @@
 #include "cli/cli_common.h"
 #include "cli/file_runner.h"
 #include "cli/provenance.h"
+#include "cli/photon_options.h"
 #include "cli/stream_loading.h"
 #include "formats/photon_count_file.h"
 #include "sim/diffusion_simulation.h"
@@ -17,6 +18,7 @@ namespace plask::cli {
 namespace {
     struct StreamOptions {
         InputOptions inputs;
+        PhotonOptions photon;
         std::optional<double> binWidth;
         std::string output;
         std::map<std::string, std::string> nameOwners; // <base>.phc: the first input that writes it
@@ -37,11 +39,12 @@ namespace {
     {
         AppState state;
         CliPlatform platform;
-        if (!prepareSession(run, options.binWidth, state, platform))
+        if (!prepareSession(run, options.binWidth, state, platform) || !applyPhotonOptions(options.photon, state))
             return { nullptr, 2 };
         if (!openStreamFile(state, platform, file))
             return { nullptr, 1 };
         nlohmann::json summary = streamSummary(streamOf(state, 0));
+        addTimeTagFacts(summary, streamOf(state, 0));
         addProvenance(summary, std::array { file }, state.settings());
         return { std::move(summary), 0 };
     }
@@ -52,7 +55,7 @@ namespace {
     {
         AppState state;
         CliPlatform platform;
-        if (!prepareSession(run, options.binWidth, state, platform))
+        if (!prepareSession(run, options.binWidth, state, platform) || !applyPhotonOptions(options.photon, state))
             return { nullptr, 2 };
         std::filesystem::path output = absoluteNoResolve(options.output);
         if (severalInputs(options.inputs)) {
@@ -133,7 +136,8 @@ void registerStreamCommands(CLI::App& app, CliRun& run)
     // The options live as long as the parser and the action that reads them.
     auto info = std::make_shared<StreamOptions>();
     CLI::App* infoCommand = app.add_subcommand("info", "Load a stream file as Open does and describe it");
-    addInputOptions(*infoCommand, info->inputs, "Correlator stream (.dat) or photon count (.phc) file");
+    addInputOptions(*infoCommand, info->inputs, "Stream file: .dat, .phc or a time-tag file (.ptu .pt3 .pt2 .ht3 .ht2 .spc .h5)");
+    addPhotonOptions(*infoCommand, info->photon);
     addBinWidthOption(*infoCommand, info->binWidth, false);
     infoCommand->callback([&run, info] {
         run.action = [&run, info] {
@@ -143,7 +147,8 @@ void registerStreamCommands(CLI::App& app, CliRun& run)
 
     auto convert = std::make_shared<StreamOptions>();
     CLI::App* convertCommand = app.add_subcommand("convert", "Bin a stream file and save it as a photon count file");
-    addInputOptions(*convertCommand, convert->inputs, "Correlator stream (.dat) or photon count (.phc) file");
+    addInputOptions(*convertCommand, convert->inputs, "Stream file: .dat, .phc or a time-tag file (.ptu .pt3 .pt2 .ht3 .ht2 .spc .h5)");
+    addPhotonOptions(*convertCommand, convert->photon);
     addBinWidthOption(*convertCommand, convert->binWidth, true);
     convertCommand
         ->add_option("-o,--output", convert->output,

@@ -51,6 +51,7 @@ struct AppState {
     std::array<BurstHistogram, 3> histograms;
     PchResult pch;
     std::map<std::string, PhotonSelection> photonChoices; // the last "Photon file" choice per format
+    PhotonSelection photonPreset; // the choice the next Open of a time-tag file starts from (plask-cli options)
 
     std::array<std::int32_t, channelCount> loadedFlags {};
     std::array<std::int32_t, channelCount> burstDataPresent {};

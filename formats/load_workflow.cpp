@@ -42,8 +42,9 @@ namespace {
             return false;
         }
         const PhotonFileSummary summary = formats::summaryOf(path, scan);
+        // A preset (command-line options) wins; otherwise the last choice for this format.
         PhotonSelection& last = state.photonChoices[summary.format];
-        PhotonSelection choice = last == PhotonSelection {} ? selection : last;
+        PhotonSelection choice = selection == PhotonSelection {} ? last : selection;
         choice.spcType = selection.spcType;
         if (summary.channels.size() > 1 || summary.hasMicrotimes) {
             if (!platform.choosePhotonSelection(summary, choice))
@@ -134,7 +135,7 @@ bool loadStream(AppState& state, Platform& platform, int channel, double binWidt
         platform.showMessage("Error opening file.", "File I/O Error");
         return false;
     }
-    PhotonSelection selection;
+    PhotonSelection selection = state.photonPreset;
     if (type == fileTypeTimeTagged && !choosePhotons(state, platform, *path, selection))
         return false;
     const WaitCursor busy(platform);
