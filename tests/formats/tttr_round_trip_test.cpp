@@ -1,0 +1,162 @@
+#include "formats/tttr_file.h"
+#include "test_files.h"
+#include "tttr_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace plask::formats {
+namespace {
+
+    using namespace plask::testing;
+
+    struct LayoutCase {
+        const char* name;
+        TestLayout layout;
+        std::uint32_t ptuType; // 0: not a PTU layout
+        std::vector<int> channels;
+        std::uint32_t microtimes; // 0: T2
+        double unit; // seconds
+    };
+
+    std::vector<TestPhoton> randomPhotons(const LayoutCase& c, std::uint64_t maxGap, std::mt19937_64& rng)
+    {
+        std::vector<TestPhoton> photons;
+        std::uint64_t t = 0;
+        std::uniform_int_distribution<std::uint64_t> gap(0, maxGap);
+        std::uniform_int_distribution<std::size_t> channel(0, c.channels.size() - 1);
+        std::uniform_int_distribution<std::uint32_t> micro(0, c.microtimes == 0 ? 0 : c.microtimes - 1);
+        for (int i = 0; i < 3000; ++i) {
+            // Mostly short gaps, now and then one over many wraps.
+            t += i % 500 == 499 ? gap(rng) * 200000 : gap(rng);
+            photons.push_back({ t, c.channels[channel(rng)], micro(rng) });
+        }
+        return photons;
+    }
+
+    std::vector<std::uint8_t> fileOf(const LayoutCase& c, const std::vector<std::uint8_t>& records)
+    {
+        if (c.layout == TestLayout::spc130 || c.layout == TestLayout::spc600x256)
+            return spcFile(static_cast<std::uint32_t>(c.unit * 1e10 + 0.5), 4, records);
+        if (c.layout == TestLayout::spc600x4096)
+            return spcFile(static_cast<std::uint32_t>(c.unit * 1e10 + 0.5), 6, records);
+        return ptuFile(c.ptuType, c.unit, 25e-12, records);
+    }
+
+    std::string spcTypeOf(TestLayout layout)
+    {
+        return layout == TestLayout::spc600x4096 ? "600-4096" : layout == TestLayout::spc600x256 ? "600-256" : "";
+    }
+
+    // Every record type: random photons written with overflow and marker
+    // records come back as the photons of the chosen channel, gate and
+    // window, binned exactly as floor(time · unit / bin width).
+    TEST(TimeTagRoundTrip, EveryRecordTypeGivesBackTheSelectedPhotons)
+    {
+        const std::vector<LayoutCase> cases = {
+            { "PicoHarp T2", TestLayout::picoHarpT2, 0x00010203, { 0, 1 }, 0, 4e-12 },
+            { "PicoHarp T3", TestLayout::picoHarpT3, 0x00010303, { 1, 2 }, 4096, 100e-9 },
+            { "HydraHarp v1 T2", TestLayout::hydraT2v1, 0x00010204, { 0, 3, -1 }, 0, 1e-12 },
+            { "HydraHarp v1 T3", TestLayout::hydraT3v1, 0x00010304, { 0, 1 }, 32768, 12.5e-9 },
+            { "HydraHarp v2 T2", TestLayout::hydraT2v2, 0x01010204, { 0, 1, -1 }, 0, 1e-12 },
+            { "HydraHarp v2 T3", TestLayout::hydraT3v2, 0x01010304, { 0, 1 }, 32768, 12.5e-9 },
+            { "TimeHarp 260 N T2", TestLayout::hydraT2v2, 0x00010205, { 0, 1 }, 0, 250e-12 },
+            { "TimeHarp 260 N T3", TestLayout::hydraT3v2, 0x00010305, { 0, 1 }, 32768, 25e-9 },
+            { "TimeHarp 260 P T2", TestLayout::hydraT2v2, 0x00010206, { 0, 1 }, 0, 25e-12 },
+            { "TimeHarp 260 P T3", TestLayout::hydraT3v2, 0x00010306, { 0, 1 }, 32768, 31.249e-9 },
+            { "MultiHarp T2", TestLayout::hydraT2v2, 0x00010207, { 0, 5 }, 0, 5e-12 },
+            { "MultiHarp T3", TestLayout::hydraT3v2, 0x00010307, { 2, 5 }, 32768, 50e-9 },
+            { "SPC-130", TestLayout::spc130, 0, { 0, 8, 9 }, 4096, 13.5e-9 },
+            { "SPC-600 4096", TestLayout::spc600x4096, 0, { 0, 1 }, 4096, 50e-9 },
+            { "SPC-600 256", TestLayout::spc600x256, 0, { 0, 2 }, 256, 50e-9 },
+        };
+        std::mt19937_64 rng(11);
+        TempDir dir;
+        for (const LayoutCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            const double gapSeconds = 2e-6;
+            const std::vector<TestPhoton> photons = randomPhotons(c, static_cast<std::uint64_t>(gapSeconds / c.unit), rng);
+            const std::string path = (dir / (std::string(c.name) + (c.ptuType != 0 ? ".ptu" : ".spc"))).string();
+            writeBytes(path, fileOf(c, encodeRecords(c.layout, photons)));
+
+            const TttrScan scan = scanTttrFile(path, spcTypeOf(c.layout));
+            ASSERT_TRUE(scan.ok()) << scan.error;
+            std::uint64_t inChannel0 = 0;
+            for (const TestPhoton& p : photons)
+                inChannel0 += p.channel == c.channels[0] ? 1 : 0;
+            EXPECT_EQ(scan.channelCounts[static_cast<std::size_t>(c.channels[0] + 1)], inChannel0);
+            if (c.layout != TestLayout::spc600x4096 && c.layout != TestLayout::spc600x256) {
+                EXPECT_EQ(scan.stats.markerRecords, photons.size() / 7);
+            }
+            EXPECT_GT(scan.stats.overflowRecords, 0u);
+
+            PhotonSelection selection;
+            selection.spcType = spcTypeOf(c.layout);
+            selection.channels = { c.channels[0] };
+            const Rational unit = scan.header.unit;
+            const std::uint64_t start = photons[photons.size() / 4].time;
+            const std::uint64_t end = photons[3 * photons.size() / 4].time;
+            selection.windowStartS = static_cast<double>(start) * unit.seconds();
+            selection.windowDurationS = static_cast<double>(end - start) * unit.seconds();
+            const bool gated = c.microtimes != 0 && c.layout != TestLayout::spc130 && c.layout != TestLayout::spc600x4096
+                && c.layout != TestLayout::spc600x256;
+            const double microNs = gated ? scan.header.microtimeUnit->seconds() * 1e9 : 0.0;
+            if (gated) {
+                selection.gateFromNs = microNs * c.microtimes / 4;
+                selection.gateToNs = microNs * c.microtimes / 2;
+            }
+            const TimeTagLoad times = readTimeTags(path, selection);
+            ASSERT_TRUE(times.ok()) << times.error;
+            const TttrStream stream = loadTttrStream(path, selection, 2.0);
+            ASSERT_TRUE(stream.scan.ok()) << stream.scan.error;
+
+            std::vector<std::uint64_t> expected;
+            std::vector<std::uint16_t> bins(stream.bins, 0);
+            const Rational perBin = *reducedRatio(static_cast<Uint128>(20) * unit.den, static_cast<Uint128>(10'000'000) * unit.num);
+            const std::uint64_t windowStart = unitsAtOrAfter(*rationalFromDouble(*selection.windowStartS), unit);
+            for (const TestPhoton& p : photons) {
+                if (p.channel != c.channels[0] || p.time < windowStart || p.time - windowStart >= times.lengthUnits)
+                    continue;
+                if (gated
+                    && (p.microtime * microNs < *selection.gateFromNs - 1e-9 || p.microtime * microNs >= *selection.gateToNs - 1e-9))
+                    continue;
+                expected.push_back(p.time - windowStart);
+                ++bins.at(floorMulDiv(p.time - windowStart, perBin.den, perBin.num));
+            }
+            EXPECT_EQ(times.times, expected);
+            EXPECT_EQ(stream.photons, expected.size());
+            EXPECT_EQ(std::vector<std::uint16_t>(stream.counts.data(), stream.counts.data() + stream.bins), bins);
+        }
+    }
+
+    TEST(TimeTagRoundTrip, LegacyT2FilesAndPhotonHdf5)
+    {
+        std::mt19937_64 rng(3);
+        TempDir dir;
+        const LayoutCase hh { "ht2", TestLayout::hydraT2v2, 0, { 0, 1 }, 0, 1e-12 };
+        const std::vector<TestPhoton> photons = randomPhotons(hh, 2'000'000, rng);
+        writeBytes(dir / "a.ht2", legacyT2File(true, encodeRecords(TestLayout::hydraT2v2, photons)));
+        const LayoutCase ph { "pt2", TestLayout::picoHarpT2, 0, { 0, 1 }, 0, 4e-12 };
+        const std::vector<TestPhoton> picoPhotons = randomPhotons(ph, 500'000, rng);
+        writeBytes(dir / "a.pt2", legacyT2File(false, encodeRecords(TestLayout::picoHarpT2, picoPhotons)));
+        writePhotonHdf5(dir / "a.h5", photons, 1e-12, 16e-12);
+
+        for (const auto& [name, source] : { std::pair { "a.ht2", &photons }, std::pair { "a.pt2", &picoPhotons },
+                 std::pair { "a.h5", &photons } }) {
+            SCOPED_TRACE(name);
+            PhotonSelection one;
+            one.channels = { 1 };
+            const TimeTagLoad load = readTimeTags((dir / name).string(), one);
+            ASSERT_TRUE(load.ok()) << load.error;
+            std::vector<std::uint64_t> expected;
+            for (const TestPhoton& p : *source)
+                if (p.channel == 1)
+                    expected.push_back(p.time);
+            EXPECT_EQ(load.times, expected);
+        }
+        EXPECT_EQ(scanTttrFile((dir / "a.h5").string(), "").header.format, "Photon-HDF5 TCSPC");
+    }
+
+} // namespace
+} // namespace plask::formats
