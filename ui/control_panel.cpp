@@ -7,7 +7,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,9 +24,6 @@
 namespace plask::ui {
 
 namespace {
-    constexpr int panelWidthUnits = 681;
-    constexpr int panelHeightUnits = 65;
-    constexpr double narrowestUnitWidth = 1.5;
     const QString noValueText = QStringLiteral("- - - ");
 
     QString qs(const std::string& text) { return QString::fromStdString(text); }
@@ -35,133 +34,140 @@ ControlPanel::ControlPanel(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("PHOTONVIEWER"));
-    // The panel is laid out in dialog units: a quarter of the average
-    // character width and an eighth of the character height. Horizontally it
-    // stretches with the window between 1.5 pixels a unit (681 units fill a
-    // 1024-pixel screen) and a little over the font's own unit.
-    naturalUnitWidth_ = QFontMetricsF(font()).horizontalAdvance(
-                            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"))
-        / 52.0 / 4.0;
-    scale_.x = std::max(narrowestUnitWidth, naturalUnitWidth_);
-    scale_.y = QFontMetricsF(font()).height() / 8.0;
-
-    addGroup(QStringLiteral("Active PS"), units(3, 3, 81, 59));
-    addGroup(QStringLiteral("Photon Stream Navigator"), units(86, 3, 231, 59));
-    addGroup(QStringLiteral("Burst Analysis"), units(319, 3, 248, 59));
-    addGroup(QStringLiteral("Burst Navigator"), units(569, 3, 105, 59));
+    // Four groups side by side in Qt layouts: every text gets the room its
+    // font needs at any size and pixel ratio, and the sliders take what is left.
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(1, 1, 1, 1);
+    row->setSpacing(2);
+    QGridLayout* active = addGroup(row, QStringLiteral("Active PS"), 0);
+    QGridLayout* navigator = addGroup(row, QStringLiteral("Photon Stream Navigator"), 2);
+    QGridLayout* analysis = addGroup(row, QStringLiteral("Burst Analysis"), 1);
+    QGridLayout* bursts = addGroup(row, QStringLiteral("Burst Navigator"), 1);
 
     // Active channel.
-    addCommandButton(new QRadioButton(QStringLiteral("PS1"), this), "ps1Button", cmdSelectPS1, units(13, 14, 22, 10));
-    addCommandButton(new QRadioButton(QStringLiteral("PS2"), this), "ps2Button", cmdSelectPS2, units(51, 14, 22, 10));
-    rateTexts_[0] = addText("ps1Rate", units(10, 27, 34, 12), true);
-    rateTexts_[1] = addText("ps2Rate", units(46, 27, 34, 12), true);
-    rangeTexts_[0] = addText("ps1Range", units(5, 43, 34, 12), true);
-    rangeTexts_[1] = addText("ps2Range", units(48, 43, 34, 12), true);
+    addCommandButton(new QRadioButton(QStringLiteral("PS1"), this), "ps1Button", cmdSelectPS1, active, { 0, 0 });
+    addCommandButton(new QRadioButton(QStringLiteral("PS2"), this), "ps2Button", cmdSelectPS2, active, { 0, 1 });
+    rateTexts_[0] = addText("ps1Rate", active, { 1, 0 }, QStringLiteral("9999.99 KHz"));
+    rateTexts_[1] = addText("ps2Rate", active, { 1, 1 }, QStringLiteral("9999.99 KHz"));
+    rangeTexts_[0] = addText("ps1Range", active, { 2, 0 }, QStringLiteral("0 to 65535"));
+    rangeTexts_[1] = addText("ps2Range", active, { 2, 1 }, QStringLiteral("0 to 65535"));
 
-    // Stream navigator.
-    segmentSlider_ = add(new QSlider(Qt::Horizontal, this), "segmentSlider", units(89, 12, 141, 16));
-    zoomSlider_ = add(new QSlider(Qt::Horizontal, this), "zoomSlider", units(89, 36, 117, 16));
+    // Stream navigator: each slider over the texts it drives.
+    segmentSlider_ = add(new QSlider(Qt::Horizontal, this), "segmentSlider", navigator, { 0, 0, 1, 4 });
+    zoomSlider_ = add(new QSlider(Qt::Horizontal, this), "zoomSlider", navigator, { 2, 0, 1, 4 });
     for (QSlider* slider : { segmentSlider_, zoomSlider_ }) {
         slider->setTickPosition(QSlider::TicksBelow);
         slider->setFocusPolicy(Qt::StrongFocus);
     }
     connect(segmentSlider_, &QSlider::valueChanged, this, [this](int position) { Q_EMIT segmentScrolled(position); });
     connect(zoomSlider_, &QSlider::valueChanged, this, [this](int position) { Q_EMIT zoomScrolled(position); });
-    segmentTimeText_ = addText("segmentTime", units(208, 43, 52, 12), true);
-    addText("segmentLabel", units(235, 14, 34, 8), false)->setText(QStringLiteral("Segment:"));
-    segmentNumberText_ = addText("segmentNumber", units(235, 23, 32, 12), true);
-    addText("binWidthLabel", units(276, 14, 36, 8), false)->setText(QStringLiteral("Binwidth:"));
-    binWidthList_ = add(new QComboBox(this), "binWidthList", units(276, 23, 36, 12));
+    addPlainText("segmentLabel", QStringLiteral("Segment:"), navigator, { 1, 0 });
+    segmentNumberText_ = addText("segmentNumber", navigator, { 1, 1 }, QStringLiteral("99999"));
+    addPlainText("binWidthLabel", QStringLiteral("Binwidth:"), navigator, { 1, 2 });
+    binWidthList_ = add(new QComboBox(this), "binWidthList", navigator, { 1, 3 });
     for (const std::string_view text : binWidthTexts)
         binWidthList_->addItem(qs(text));
-    addCommandButton(new QCheckBox(QStringLiteral("Autoscale Y"), this), "autoscaleY", cmdAutoscaleY,
-        units(261, 43, 49, 8));
+    binWidthList_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    segmentTimeText_ = addText("segmentTime", navigator, { 3, 0, 1, 2 }, QStringLiteral("0.000128 s (100.00%)"));
+    addCommandButton(new QCheckBox(QStringLiteral("Autoscale Y"), this), "autoscaleY", cmdAutoscaleY, navigator,
+        { 3, 2, 1, 2 });
 
-    // Burst analysis.
-    addText("minPhotonsLabel", units(323, 16, 64, 8), false)->setText(QStringLiteral("Min. Photons/Burst"));
-    addText("backgroundLabel", units(323, 28, 64, 8), false)->setText(QStringLiteral("Background Counts"));
-    addText("triggerLabel", units(432, 16, 43, 8), false)->setText(QStringLiteral("Trigger Level"));
-    addText("subMinLabel", units(432, 28, 43, 8), false)->setText(QStringLiteral("Sub-min. Bins"));
-    addText("filterWidthLabel", units(520, 14, 46, 8), false)->setText(QStringLiteral("SG Filter width"));
-    minPhotonsField_ = add(new QLineEdit(this), "minPhotons", units(389, 14, 40, 12));
-    backgroundField_ = add(new QLineEdit(this), "backgroundCounts", units(389, 26, 40, 12));
-    triggerField_ = add(new QLineEdit(this), "triggerLevel", units(476, 14, 40, 12));
-    subMinField_ = add(new QLineEdit(this), "subMinBins", units(476, 26, 40, 12));
-    filterWidthList_ = add(new QComboBox(this), "filterWidthList", units(524, 25, 36, 12));
+    // Burst analysis: the four fields, then the filter width and the check boxes, then the buttons.
+    addPlainText("minPhotonsLabel", QStringLiteral("Min. Photons/Burst"), analysis, { 0, 0 });
+    addPlainText("backgroundLabel", QStringLiteral("Background Counts"), analysis, { 1, 0 });
+    addPlainText("triggerLabel", QStringLiteral("Trigger Level"), analysis, { 0, 2 });
+    addPlainText("subMinLabel", QStringLiteral("Sub-min. Bins"), analysis, { 1, 2 });
+    minPhotonsField_ = addField("minPhotons", analysis, { 0, 1 });
+    backgroundField_ = addField("backgroundCounts", analysis, { 1, 1 });
+    triggerField_ = addField("triggerLevel", analysis, { 0, 3 });
+    subMinField_ = addField("subMinBins", analysis, { 1, 3 });
+    const auto rowOf = [analysis](int line) {
+        auto* boxes = new QHBoxLayout;
+        boxes->setSpacing(4);
+        analysis->addLayout(boxes, line, 0, 1, 4);
+        return boxes;
+    };
+    QHBoxLayout* options = rowOf(2);
+    auto* filterLabel = new QLabel(QStringLiteral("SG Filter width"), this);
+    filterLabel->setObjectName(QStringLiteral("filterWidthLabel"));
+    options->addWidget(filterLabel);
+    filterWidthList_ = add(new QComboBox(this), "filterWidthList", nullptr, {});
     for (const std::string_view text : sgFilterWidthTexts)
         filterWidthList_->addItem(qs(text));
-    addCommandButton(new QCheckBox(QStringLiteral("Autoscale Hist."), this), "autoscaleHist", cmdAutoscaleHistograms,
-        units(321, 44, 55, 10));
-    addCommandButton(new QCheckBox(QStringLiteral("Bkgd sub."), this), "subtractBackground", cmdSubtractBackground,
-        units(379, 44, 43, 10));
-    addCommandButton(new QPushButton(QStringLiteral("Est. Bkgd"), this), "estimateBackground", cmdEstimateBackground,
-        units(425, 44, 37, 12));
-    addCommandButton(new QPushButton(QStringLiteral("PCH"), this), "pchButton", cmdPch, units(465, 44, 30, 12));
-    addCommandButton(new QPushButton(QStringLiteral("Analyze"), this), "analyzeButton", cmdBurstAnalysis,
-        units(498, 44, 30, 12));
-    addCommandButton(new QPushButton(QStringLiteral("Smooth"), this), "smoothButton", cmdSmooth,
-        units(532, 44, 30, 12));
+    filterWidthList_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    options->addWidget(filterWidthList_);
+    options->addStretch(1);
+    options->addWidget(addCommandButton(new QCheckBox(QStringLiteral("Autoscale Hist."), this), "autoscaleHist",
+        cmdAutoscaleHistograms, nullptr, {}));
+    options->addWidget(addCommandButton(new QCheckBox(QStringLiteral("Bkgd sub."), this), "subtractBackground",
+        cmdSubtractBackground, nullptr, {}));
+    QHBoxLayout* actions = rowOf(3);
+    actions->addWidget(addCommandButton(new QPushButton(QStringLiteral("Est. Bkgd"), this), "estimateBackground",
+        cmdEstimateBackground, nullptr, {}));
+    actions->addWidget(addCommandButton(new QPushButton(QStringLiteral("PCH"), this), "pchButton", cmdPch, nullptr, {}));
+    actions->addWidget(addCommandButton(new QPushButton(QStringLiteral("Analyze"), this), "analyzeButton",
+        cmdBurstAnalysis, nullptr, {}));
+    actions->addWidget(addCommandButton(new QPushButton(QStringLiteral("Smooth"), this), "smoothButton", cmdSmooth,
+        nullptr, {}));
 
     // Burst navigator.
-    addCommandButton(new QPushButton(QStringLiteral("<-Back"), this), "backButton", cmdPreviousBurst,
-        units(573, 14, 25, 12));
-    burstNumberText_ = addText("burstNumber", units(600, 16, 43, 12), true);
-    addCommandButton(new QPushButton(QStringLiteral("Next->"), this), "nextButton", cmdNextBurst,
-        units(645, 14, 25, 12));
-    burstDescriptionText_ = addText("burstDescription", units(577, 28, 89, 20), true);
+    addCommandButton(new QPushButton(QStringLiteral("<-Back"), this), "backButton", cmdPreviousBurst, bursts, { 0, 0 });
+    burstNumberText_ = addText("burstNumber", bursts, { 0, 1 }, QStringLiteral("99999"));
+    addCommandButton(new QPushButton(QStringLiteral("Next->"), this), "nextButton", cmdNextBurst, bursts, { 0, 2 });
+    burstDescriptionText_ = addText("burstDescription", bursts, { 1, 0, 2, 3 }, QString());
     burstDescriptionText_->setWordWrap(true);
     burstDescriptionText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    addCommandButton(new QRadioButton(QStringLiteral("Show Markers"), this), "showMarkers", cmdShowMarkers,
-        units(593, 47, 55, 10));
-
-    setMinimumSize(static_cast<int>(panelWidthUnits * narrowestUnitWidth), panelHeight());
-    relayout();
-}
-
-QRect ControlPanel::units(int x, int y, int width, int height) { return { x, y, width, height }; }
-
-QRect ControlPanel::toPixels(const QRect& units) const
-{
-    const auto px = [](int value, double scale) { return static_cast<int>(std::lround(value * scale)); };
-    return { px(units.x(), scale_.x), px(units.y(), scale_.y), px(units.width(), scale_.x),
-        px(units.height(), scale_.y) };
-}
-
-void ControlPanel::relayout()
-{
-    for (const auto& [widget, rect] : layout_)
-        widget->setGeometry(toPixels(rect));
-}
-
-void ControlPanel::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    const double fitting = event->size().width() / (panelWidthUnits + 2.0);
-    scale_.x = std::max(narrowestUnitWidth, std::min(fitting, naturalUnitWidth_ * 1.15));
-    relayout();
+    burstDescriptionText_->setMinimumHeight(2 * fontMetrics().height() + 4);
+    addCommandButton(new QRadioButton(QStringLiteral("Show Markers"), this), "showMarkers", cmdShowMarkers, bursts,
+        { 3, 0, 1, 3 });
 }
 
 template <typename W>
-W* ControlPanel::add(W* widget, const char* name, QRect geometry)
+W* ControlPanel::add(W* widget, const char* name, QGridLayout* grid, Cell cell)
 {
     widget->setObjectName(QString::fromLatin1(name));
-    layout_.emplace_back(widget, geometry);
+    if (grid != nullptr)
+        grid->addWidget(widget, cell.row, cell.column, cell.rowSpan, cell.columnSpan);
     return widget;
 }
 
-QLabel* ControlPanel::addText(const char* name, QRect geometry, bool framed)
+QLabel* ControlPanel::addText(const char* name, QGridLayout* grid, Cell cell, const QString& widestText)
 {
-    auto* label = add(new QLabel(this), name, geometry);
-    if (framed) {
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    }
+    auto* label = add(new QLabel(this), name, grid, cell);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Wide enough for the longest value it shows, so the panel does not jump as values change.
+    const int frame = 2 * label->frameWidth() + 2 * label->margin() + 6;
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(widestText) + frame);
     return label;
 }
 
-QAbstractButton* ControlPanel::addCommandButton(QAbstractButton* button, const char* name, int id, QRect geometry)
+QLabel* ControlPanel::addPlainText(const char* name, const QString& text, QGridLayout* grid, Cell cell)
 {
-    add(button, name, geometry);
+    auto* label = add(new QLabel(text, this), name, grid, cell);
+    label->setMinimumWidth(label->sizeHint().width());
+    return label;
+}
+
+QLineEdit* ControlPanel::addField(const char* name, QGridLayout* grid, Cell cell)
+{
+    auto* field = add(new QLineEdit(this), name, grid, cell);
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 8);
+    return field;
+}
+
+QAbstractButton* ControlPanel::addCommandButton(
+    QAbstractButton* button, const char* name, int id, QGridLayout* grid, Cell cell)
+{
+    add(button, name, grid, cell);
+    // Push buttons as narrow as their caption allows; check marks at their full size.
+    if (qobject_cast<QPushButton*>(button) != nullptr) {
+        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 12);
+        button->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+    } else {
+        // At exactly its size, so a click on its middle lands on the mark or its caption.
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
     if (auto* radio = qobject_cast<QRadioButton*>(button))
         radio->setAutoExclusive(false);
     // The program sets every check mark itself in answer to the command.
@@ -174,11 +180,15 @@ QAbstractButton* ControlPanel::addCommandButton(QAbstractButton* button, const c
     return button;
 }
 
-void ControlPanel::addGroup(const QString& title, QRect geometry)
+QGridLayout* ControlPanel::addGroup(QHBoxLayout* row, const QString& title, int stretch)
 {
     auto* group = new QGroupBox(title, this);
-    layout_.emplace_back(group, geometry);
-    group->lower();
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(3, 2, 3, 2);
+    grid->setHorizontalSpacing(3);
+    grid->setVerticalSpacing(2);
+    row->addWidget(group, stretch);
+    return grid;
 }
 
 void ControlPanel::initialise(const AppState& state)
@@ -308,6 +318,6 @@ void ControlPanel::enableBurstNavigator(bool enabled)
 
 bool ControlPanel::segmentSliderHasFocus() const { return segmentSlider_->hasFocus(); }
 
-int ControlPanel::panelHeight() const { return toPixels(units(0, 0, panelWidthUnits, panelHeightUnits)).height(); }
+int ControlPanel::panelHeight() const { return sizeHint().height(); }
 
 } // namespace plask::ui

@@ -15,6 +15,8 @@
 
 class QAbstractButton;
 class QComboBox;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QSlider;
@@ -51,7 +53,7 @@ public:
     void enableBurstNavigator(bool enabled);
     [[nodiscard]] bool segmentSliderHasFocus() const;
 
-    // Height of the panel in pixels (65 dialog units).
+    // Height the panel's layout asks for, in pixels.
     [[nodiscard]] int panelHeight() const;
 
 Q_SIGNALS:
@@ -59,27 +61,23 @@ Q_SIGNALS:
     void zoomScrolled(int position);
     void segmentScrolled(int position);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
-    struct Scale {
-        double x = 1.5; // pixels per horizontal dialog unit
-        double y = 1.625; // pixels per vertical dialog unit
+    struct Cell {
+        int row = 0;
+        int column = 0;
+        int rowSpan = 1;
+        int columnSpan = 1;
     };
-    // A rectangle in dialog units, and the same in pixels at the current scale.
-    [[nodiscard]] static QRect units(int x, int y, int width, int height);
-    [[nodiscard]] QRect toPixels(const QRect& units) const;
-    void relayout();
     template <typename W>
-    W* add(W* widget, const char* name, QRect geometry);
-    QLabel* addText(const char* name, QRect geometry, bool framed);
-    QAbstractButton* addCommandButton(QAbstractButton* button, const char* name, int id, QRect geometry);
-    void addGroup(const QString& title, QRect geometry);
+    W* add(W* widget, const char* name, QGridLayout* grid, Cell cell);
+    // A framed value text, at least as wide as `widestText`.
+    QLabel* addText(const char* name, QGridLayout* grid, Cell cell, const QString& widestText);
+    QLabel* addPlainText(const char* name, const QString& text, QGridLayout* grid, Cell cell);
+    QLineEdit* addField(const char* name, QGridLayout* grid, Cell cell);
+    // Placed in `grid` at `cell`, or left for the caller to place when grid is null.
+    QAbstractButton* addCommandButton(QAbstractButton* button, const char* name, int id, QGridLayout* grid, Cell cell);
+    QGridLayout* addGroup(QHBoxLayout* row, const QString& title, int stretch);
 
-    Scale scale_;
-    double naturalUnitWidth_ = 1.5;
-    std::vector<std::pair<QWidget*, QRect>> layout_; // every control with its place in dialog units
     std::map<int, QAbstractButton*> buttons_; // by command id
     QLabel* rateTexts_[2] {};
     QLabel* rangeTexts_[2] {};

@@ -59,7 +59,8 @@ void OverviewStrip::paintEvent(QPaintEvent* /*event*/)
         top = std::max(top, column.max);
     const double scale = static_cast<double>(height() - 4) / top;
     const int base = height() - 2;
-    painter.setPen(channel == 1 ? QColor(0, 0, 200) : QColor(0, 0, 0));
+    // A light band, so the marked window stands out over a dense recording.
+    painter.setPen(channel == 1 ? QColor(140, 140, 230) : QColor(150, 150, 150));
     for (int x = 0; x < width(); ++x) {
         const CountEnvelope& column = columns_[static_cast<std::size_t>(x)];
         const int low = base - static_cast<int>(std::lround(column.min * scale));
