@@ -21,6 +21,9 @@ CorrelationChart::CorrelationChart(chart::Chart& chart)
     chart_.setAxisRange(chart::Axis::y, 0.0, 0.0);
     chart_.setFont(QStringLiteral("Arial"), 12);
     plot_ = chart_.addLinePlot(dataset_, 2, 0);
+    // A double-click on the chart shows its values, ready to copy.
+    QObject::connect(&chart_, &chart::Chart::doubleClicked, &chart_,
+        [chart = &chart_, plot = plot_] { chart->showDataWindow(plot); });
     chart_.setAxisTitle(chart::Axis::x, QStringLiteral("Lag time (ms)"));
     chart_.setAxisTitle(chart::Axis::y, QStringLiteral("G(t)"));
     chart_.setTitle(QStringLiteral("Correlation"));

@@ -32,6 +32,9 @@ HistogramChart::HistogramChart(chart::Chart& chart, int row, const BurstHistogra
     chart_.setAxisRange(chart::Axis::x, 0, 100);
     chart_.setAxisRange(chart::Axis::y, 0, 100);
     plot_ = chart_.addBarPlot(dataset_, look.barWidth > 0.0 ? look.barWidth : histogram.binSize, 0);
+    // A double-click on the chart shows its values, ready to copy.
+    QObject::connect(&chart_, &chart::Chart::doubleClicked, &chart_,
+        [chart = &chart_, plot = plot_] { chart->showDataWindow(plot); });
     chart_.setAxisTitle(chart::Axis::x, QString::fromUtf8(look.xTitle));
     chart_.setAxisTitle(chart::Axis::y, QStringLiteral("Frequency"));
     chart_.redraw();

@@ -63,6 +63,7 @@ void PchPage::buildChart(const PchResult& pch)
     chart_->setAxisTitle(chart::Axis::x, QStringLiteral("Photons/bin"));
     chart_->setAxisTitle(chart::Axis::y, QStringLiteral("Freq."));
     plot_ = chart_->addLinePlot(dataset, 2, state_.activeChannel == 1 ? colourPs2 : colourPs1);
+    connect(chart_, &chart::Chart::doubleClicked, this, [this] { chart_->showDataWindow(plot_); });
     chart_->redraw();
 }
 

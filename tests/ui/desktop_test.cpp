@@ -1,7 +1,10 @@
 #include "correlator_file_writer.h"
 #include "gui_fixture.h"
 
+#include "chart/chart.h"
+#include "ui/correlation_chart.h"
 #include "ui/desktop_store.h"
+#include "ui/results_window.h"
 #include "view/shell_commands.h"
 
 #include <QDropEvent>
@@ -108,6 +111,17 @@ TEST_F(DesktopTest, CtrlOAndF1ReachTheirCommands)
     EXPECT_EQ(platform.script.dialogs().back().text, helpIndexText);
     EXPECT_EQ(window->menuAction(ui::cmdSaveData)->shortcut(), QKeySequence(QKeySequence::Save));
     EXPECT_FALSE(window->windowIcon().isNull());
+}
+
+TEST_F(DesktopTest, DoubleClickOnAResultsChartShowsItsData)
+{
+    menu(ui::cmdResults);
+    chart::Chart& chart = window->resultsWindow().correlation().chart();
+    EXPECT_EQ(chart.findChild<QWidget*>(QStringLiteral("dataWindow")), nullptr);
+    QTest::mouseDClick(chart.surface(), Qt::LeftButton, {}, chart.surface()->rect().center());
+    const QWidget* data = chart.findChild<QWidget*>(QStringLiteral("dataWindow"));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->windowTitle(), QStringLiteral("correlation"));
 }
 
 } // namespace
