@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace plask::formats {
@@ -156,6 +157,66 @@ namespace {
             EXPECT_EQ(load.times, expected);
         }
         EXPECT_EQ(scanTttrFile((dir / "a.h5").string(), "").header.format, "Photon-HDF5 TCSPC");
+    }
+
+} // namespace
+} // namespace plask::formats
+
+namespace plask::formats {
+namespace {
+
+    using namespace plask::testing;
+
+    // Each damaged or unsuitable input is refused with its own message.
+    TEST(TimeTagBadInput, EachIsRefusedWithAMessage)
+    {
+        TempDir dir;
+        const std::vector<TestPhoton> photons = { { 10, 0, 5 }, { 2000, 1, 6 }, { 5000, 0, 7 } };
+        const std::vector<std::uint8_t> records = encodeRecords(TestLayout::hydraT3v2, photons);
+        const auto refusal = [&](const std::string& name, const std::vector<std::uint8_t>& bytes,
+                                 const PhotonSelection& selection = {}) {
+            writeBytes(dir / name, bytes);
+            return readTimeTags((dir / name).string(), selection).error;
+        };
+        EXPECT_NE(refusal("type.ptu", ptuFile(0x00AB0304, 12.5e-9, 25e-12, records)).find("Unknown record type"),
+            std::string::npos);
+        EXPECT_NE(refusal("short.ptu", ptuFile(0x01010304, 12.5e-9, 25e-12, records, 100)).find("announces 100"),
+            std::string::npos);
+        std::vector<std::uint8_t> cut = ptuFile(0x01010304, 12.5e-9, 25e-12, records, 0);
+        cut.pop_back();
+        EXPECT_NE(refusal("cut.ptu", cut).find("ends inside a record"), std::string::npos);
+        EXPECT_NE(refusal("zero.ptu", ptuFile(0x01010304, 0.0, 25e-12, records)).find("zero or absurd"),
+            std::string::npos);
+        const std::vector<TestPhoton> backwards = { { 500, 0, 1 }, { 100, 0, 1 } };
+        EXPECT_NE(refusal("back.ptu", ptuFile(0x01010304, 12.5e-9, 25e-12, encodeRecords(TestLayout::hydraT3v2, backwards)))
+                      .find("backwards"),
+            std::string::npos);
+        PhotonSelection absent;
+        absent.channels = { 4 };
+        EXPECT_NE(refusal("ok.ptu", ptuFile(0x01010304, 12.5e-9, 25e-12, records), absent).find("no photons"),
+            std::string::npos);
+        PhotonSelection outside;
+        outside.gateFromNs = 900.0; // 32768 × 25 ps = 819 ns of microtimes
+        outside.gateToNs = 1000.0;
+        EXPECT_NE(refusal("ok.ptu", ptuFile(0x01010304, 12.5e-9, 25e-12, records), outside).find("outside"),
+            std::string::npos);
+        EXPECT_NE(refusal("magic.ptu", { 'P', 'Q', 'X', 0 }).find("Unknown file type"), std::string::npos);
+        writePhotonHdf5(dir / "ok.h5", photons, 1e-9, 0.0);
+        std::vector<std::uint8_t> hdf5 = readBytes(dir / "ok.h5");
+        // The same HDF5 container with the group renamed: no /photon_data.
+        const std::string group = "photon_data";
+        for (std::size_t i = 0; i + group.size() <= hdf5.size(); ++i)
+            if (std::equal(group.begin(), group.end(), hdf5.begin() + static_cast<std::ptrdiff_t>(i)))
+                hdf5[i] = 'q';
+        EXPECT_NE(refusal("nogroup.h5", hdf5).find("/photon_data"), std::string::npos);
+        // A SPC-600 256-channel file read as the 4096-channel layout it seems to be.
+        std::vector<TestPhoton> many;
+        for (std::uint64_t i = 0; i < 600; ++i)
+            many.push_back({ i * 977 % 100000 + i * 1000, static_cast<int>(i % 2), 3 });
+        std::ranges::sort(many, {}, &TestPhoton::time);
+        std::vector<std::uint8_t> spc256 = spcFile(0, 4, encodeRecords(TestLayout::spc600x256, many));
+        spc256.resize(spc256.size() / 6 * 6);
+        EXPECT_NE(refusal("guess.spc", spc256).find("--spc-type"), std::string::npos);
     }
 
 } // namespace
