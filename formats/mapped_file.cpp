@@ -20,7 +20,7 @@ MappedFile::MappedFile(const std::string& path)
         if (size_ == 0) {
             ok_ = true;
         } else {
-            void* p = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+            void* p = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
             if (p != MAP_FAILED) {
                 madvise(p, size_, MADV_SEQUENTIAL);
                 data_ = static_cast<const std::uint8_t*>(p);

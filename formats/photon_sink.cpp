@@ -16,6 +16,8 @@ bool Binner::start(const Rational& unitsPerBin, std::uint64_t fixedBins)
     num_ = unitsPerBin.num;
     den_ = unitsPerBin.den;
     unitsPerBin_ = den_ == 1 ? num_ : 0;
+    reciprocal_ = unitsPerBin_ > 1 ? UINT64_MAX / unitsPerBin_ + 1 : 0;
+    reciprocalLimit_ = unitsPerBin_ > 1 ? UINT64_MAX / unitsPerBin_ : 0;
     fixedBins_ = fixedBins;
     if (fixedBins > maxBins)
         return false;
@@ -32,6 +34,8 @@ bool Binner::start(const Rational& unitsPerBin, std::uint64_t fixedBins)
 std::uint64_t Binner::edgeOf(std::uint64_t bin) const
 {
     // The first time of `bin`: ceil(bin · num / den).
+    if (unitsPerBin_ != 0)
+        return bin <= UINT64_MAX / unitsPerBin_ ? bin * unitsPerBin_ : UINT64_MAX;
     return ceilMulDiv(bin, num_, den_);
 }
 

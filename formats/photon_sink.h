@@ -38,7 +38,11 @@ public:
     [[nodiscard]] PageArray<std::uint16_t>& counts() { return counts_; }
     [[nodiscard]] std::uint64_t binOf(std::uint64_t t) const
     {
-        return unitsPerBin_ != 0 ? t / unitsPerBin_ : floorMulDiv(t, den_, num_);
+        // t / k as a multiplication by ceil(2^64 / k): exact while t < 2^64 / k.
+        if (unitsPerBin_ != 0)
+            return t < reciprocalLimit_ ? static_cast<std::uint64_t>((static_cast<Uint128>(t) * reciprocal_) >> 64)
+                                        : t / unitsPerBin_;
+        return floorMulDiv(t, den_, num_);
     }
 
 private:
@@ -49,6 +53,8 @@ private:
     std::uint64_t num_ = 1; // bin width in units = num_ / den_
     std::uint64_t den_ = 1;
     std::uint64_t unitsPerBin_ = 0; // num_ when den_ is 1
+    std::uint64_t reciprocal_ = 0;
+    std::uint64_t reciprocalLimit_ = 0;
     std::uint64_t nextEdge_ = 0;
     std::uint64_t fixedBins_ = 0;
     std::uint64_t bins_ = 0;
