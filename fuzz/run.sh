@@ -9,7 +9,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/fuzz"
 CXX=clang++ cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2
-for reader in dat_reader phc_reader settings_reader; do
+for reader in dat_reader phc_reader settings_reader ptu_reader legacy_reader spc_reader; do
   corpus="$build/corpus/$reader"
   mkdir -p "$corpus"
   cp -n "$root/fuzz/corpus/$reader/"* "$corpus/" 2>/dev/null || true
