@@ -8,6 +8,7 @@
 #include "ui/page_printing.h"
 
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QMenuBar>
 
 namespace plask::ui {
@@ -47,6 +48,20 @@ ResultsWindow::ResultsWindow(AppState& state, Platform& platform, QWidget* paren
             *page_->addChart(histogramPlaces[row]), row, state_.histograms.at(static_cast<std::size_t>(row)));
     correlation_ = std::make_unique<CorrelationChart>(*page_->addChart(fractions(0.37, 0.5, 0.74, 1)));
     statistics_ = std::make_unique<StatisticsPanel>(*page_->addChart(fractions(0.74, 0, 1, 1)));
+
+    // The fit panel docks beside the page; the page's own layout is unchanged.
+    fitDock_ = new QDockWidget(QStringLiteral("Fit"), this);
+    fitDock_->setObjectName(QStringLiteral("fitDock"));
+    fitPanel_ = new FitPanel(platform_, correlation_->chart(), fitDock_);
+    fitDock_->setWidget(fitPanel_);
+    addDockWidget(Qt::RightDockWidgetArea, fitDock_);
+    fitDock_->hide();
+    QAction* toggle = fitDock_->toggleViewAction();
+    toggle->setText(QStringLiteral("Fit Panel"));
+    toggle->setObjectName(QStringLiteral("fitPanelAction"));
+    QMenu* fitMenu = menuBar()->addMenu(QStringLiteral("Fit"));
+    fitMenu->setObjectName(QStringLiteral("fitMenu"));
+    fitMenu->addAction(toggle);
 }
 
 ResultsWindow::~ResultsWindow() = default;
@@ -77,7 +92,11 @@ void ResultsWindow::releaseHistograms()
 
 void ResultsWindow::refreshStatistics(int channel) { statistics_->refresh(state_, channel); }
 
-void ResultsWindow::showCorrelation(int slot) { correlation_->show(correlationOf(state_, slot)); }
+void ResultsWindow::showCorrelation(int slot)
+{
+    if (correlation_->show(correlationOf(state_, slot)))
+        fitPanel_->setCurve(correlationOf(state_, slot));
+}
 
 void ResultsWindow::runCommand(int id)
 {

@@ -8,6 +8,7 @@
 #include "core/app_state.h"
 #include "core/platform.h"
 #include "ui/correlation_chart.h"
+#include "ui/fit_panel.h"
 #include "ui/histogram_chart.h"
 #include "ui/statistics_panel.h"
 
@@ -18,6 +19,7 @@
 #include <memory>
 
 class QAction;
+class QDockWidget;
 
 namespace plask::chart {
 class ChartPage;
@@ -51,6 +53,9 @@ public:
     }
     [[nodiscard]] const CorrelationChart& correlation() const { return *correlation_; }
     [[nodiscard]] const StatisticsPanel& statistics() const { return *statistics_; }
+    // The fit panel docked beside the page, hidden until the Fit menu shows it.
+    [[nodiscard]] FitPanel& fitPanel() const { return *fitPanel_; }
+    [[nodiscard]] QDockWidget* fitDock() const { return fitDock_; }
     [[nodiscard]] QAction* menuAction(int id) const;
 
     // What the platform seam announces.
@@ -84,6 +89,8 @@ private:
     std::vector<HistogramChart> histograms_;
     std::unique_ptr<CorrelationChart> correlation_;
     std::unique_ptr<StatisticsPanel> statistics_;
+    QDockWidget* fitDock_ = nullptr; // owned by the window
+    FitPanel* fitPanel_ = nullptr; // owned by the dock
     std::map<int, QAction*> actions_;
 };
 

@@ -7,6 +7,8 @@
 #include "ui/results_window.h"
 
 #include <QAction>
+#include <QDockWidget>
+#include <QTableWidget>
 #include <QDir>
 #include <QImage>
 
@@ -154,6 +156,34 @@ namespace {
         results().resize(1024, 560);
         QDir().mkpath(QStringLiteral(PLASK_ARTIFACT_DIR));
         EXPECT_TRUE(results().grab().save(QStringLiteral(PLASK_ARTIFACT_DIR "/results_window.png")));
+    }
+
+    // The simulated recording of the test data (G0 0.3256, tauD 100 µs):
+    // Fit in the panel draws the fit over the curve, and Save writes the report.
+    TEST_F(ResultsWindowTest, FitPanelFitsTheCurveShownAndSavesTheReport)
+    {
+        open(testing::testDataPath("fcs_40MHz_1500ms.dat"));
+        autocorrelate(2);
+        ASSERT_GT(correlationOf(state, 0).lagCount, 0);
+        results().fitDock()->show();
+        results().resize(1400, 600);
+        press(results().fitPanel(), "fitButton");
+        ASSERT_TRUE(results().fitPanel().result().has_value());
+        const fitting::FcsFit& fit = *results().fitPanel().result();
+        EXPECT_EQ(fit.points(), 97);
+        EXPECT_NEAR(1.0 / fit.parameter("N")->value, 0.3256, 0.3256 * 0.06);
+        EXPECT_NEAR(fit.parameter("tauD_ms")->value, 0.100, 0.012);
+        const auto* table = results().fitPanel().findChild<QTableWidget*>(QStringLiteral("fitParameters"));
+        EXPECT_NEAR(table->item(1, 1)->text().toDouble(), fit.parameters[1].value, 1e-5);
+        EXPECT_NE(table->item(0, 3)->text(), QStringLiteral("-")); // N's error
+        EXPECT_EQ(table->item(2, 2)->checkState(), Qt::Checked); // kappa fixed
+
+        platform.script.saveFileAnswers.push_back((folder / "fit.txt").string());
+        press(results().fitPanel(), "fitSaveButton");
+        EXPECT_EQ(platform.script.fileRequests.back().defaultName, testing::testDataPath("fcs_40MHz_1500ms_fcs_fit.txt").string());
+        EXPECT_TRUE(testing::readText(folder / "fit.txt").starts_with("Header size: \t14 rows\r\n"));
+        QDir().mkpath(QStringLiteral(PLASK_ARTIFACT_DIR));
+        EXPECT_TRUE(results().grab().save(QStringLiteral(PLASK_ARTIFACT_DIR "/results_window_fit.png")));
     }
 
     TEST_F(ResultsWindowTest, CancelInFcsSetupCancelsTheAutocorrelation)
