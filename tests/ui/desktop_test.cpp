@@ -116,6 +116,8 @@ TEST_F(DesktopTest, CtrlOAndF1ReachTheirCommands)
 TEST_F(DesktopTest, DoubleClickOnAResultsChartShowsItsData)
 {
     menu(ui::cmdResults);
+    // The results window lays out its page once it is on screen.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window->resultsWindow()));
     chart::Chart& chart = window->resultsWindow().correlation().chart();
     EXPECT_EQ(chart.findChild<QWidget*>(QStringLiteral("dataWindow")), nullptr);
     QTest::mouseDClick(chart.surface(), Qt::LeftButton, {}, chart.surface()->rect().center());
