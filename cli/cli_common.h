@@ -65,5 +65,6 @@ void registerBurstCommands(CLI::App& app, CliRun& run); // bursts, pch
 void registerFcsCommands(CLI::App& app, CliRun& run); // fcs, segfcs
 void registerBatchCommands(CLI::App& app, CliRun& run); // batch
 void registerFitCommands(CLI::App& app, CliRun& run); // fit, pchfit
+void registerCorrelateCommands(CLI::App& app, CliRun& run); // correlate
 
 } // namespace plask::cli

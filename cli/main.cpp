@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     plask::cli::registerFcsCommands(app, run);
     plask::cli::registerBatchCommands(app, run);
     plask::cli::registerFitCommands(app, run);
+    plask::cli::registerCorrelateCommands(app, run);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

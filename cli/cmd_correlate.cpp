@@ -1,0 +1,258 @@
+// plask-cli correlate: photon-mode correlation on the arrival times of a
+// photon file, with the standard error from equal parts, written as
+// <base>_corr.csv (or <base>_ccorr.csv).
+
+#include "cli/cli_common.h"
+#include "cli/cmd_correlate.h"
+#include "correlation/photon_correlation_file.h"
+#include "formats/time_tags.h"
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <iostream>
+#include <memory>
+
+namespace plask::cli {
+
+namespace {
+    // "A:B" as two numbers; nothing when it is not.
+    std::optional<std::pair<double, double>> parsePair(const std::string& text)
+    {
+        const std::size_t colon = text.find(':');
+        if (colon == std::string::npos)
+            return std::nullopt;
+        double a = 0.0;
+        double b = 0.0;
+        const char* end = text.data() + text.size();
+        const auto first = std::from_chars(text.data(), text.data() + colon, a);
+        const auto second = std::from_chars(text.data() + colon + 1, end, b);
+        if (first.ec != std::errc {} || first.ptr != text.data() + colon || second.ec != std::errc {}
+            || second.ptr != end || !std::isfinite(a) || !std::isfinite(b))
+            return std::nullopt;
+        return std::pair { a, b };
+    }
+
+    struct Selections {
+        formats::PhotonSelection direct;
+        formats::PhotonSelection delayed;
+    };
+
+    // The selection options as the readers take them; false after a message.
+    bool buildSelections(const CorrelateOptions& o, Selections& out)
+    {
+        formats::PhotonSelection common;
+        if (!o.gate.empty()) {
+            const auto gate = parsePair(o.gate);
+            if (!gate || gate->first < 0 || gate->second <= gate->first) {
+                std::cerr << "--gate " << o.gate << " is not LO:HI in ns with 0 <= LO < HI\n";
+                return false;
+            }
+            common.gateFromNs = gate->first;
+            common.gateToNs = gate->second;
+        }
+        if (!o.window.empty()) {
+            const auto window = parsePair(o.window);
+            if (!window || window->first < 0 || window->second <= 0) {
+                std::cerr << "--window " << o.window << " is not START:DURATION in s with START >= 0, DURATION > 0\n";
+                return false;
+            }
+            common.windowStartS = window->first;
+            common.windowDurationS = window->second;
+        }
+        out.direct = common;
+        out.delayed = common;
+        if (o.channel)
+            out.direct.channels = { *o.channel };
+        if (o.crossChannel)
+            out.delayed.channels = { *o.crossChannel };
+        return true;
+    }
+
+    std::string channelText(const std::optional<int>& channel)
+    {
+        return channel ? std::to_string(*channel) : std::string("all");
+    }
+
+    nlohmann::json numberOrNull(double value) { return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(); }
+} // namespace
+
+CorrelateOutcome correlateFile(const CorrelateOptions& o)
+{
+    CorrelateOutcome outcome;
+    outcome.exitCode = 2;
+    if (o.step && !checkMultiTauStepOption(*o.step, "--step"))
+        return outcome;
+    if (o.parts < 1 || o.parts > 1000) {
+        std::cerr << "--parts " << o.parts << " is not between 1 and 1000\n";
+        return outcome;
+    }
+    if (o.minLagNs && !(*o.minLagNs > 0)) {
+        std::cerr << "--min-lag-ns must be positive\n";
+        return outcome;
+    }
+    if (o.maxLagMs && !(*o.maxLagMs > 0)) {
+        std::cerr << "--max-lag-ms must be positive\n";
+        return outcome;
+    }
+    Selections selections;
+    if (!buildSelections(o, selections))
+        return outcome;
+
+    outcome.exitCode = 1;
+    // A cross-channel alone correlates two channels of FILE.
+    const bool cross = !o.cross.empty() || o.crossChannel.has_value();
+    const std::string delayedPath = o.cross.empty() ? o.file : o.cross;
+    const formats::TimeTagLoad direct = formats::readTimeTags(o.file, selections.direct);
+    if (!direct.ok()) {
+        std::cerr << o.file << ": " << direct.error << '\n';
+        return outcome;
+    }
+    formats::TimeTagLoad delayed;
+    if (cross) {
+        delayed = formats::readTimeTags(delayedPath, selections.delayed);
+        if (!delayed.ok()) {
+            std::cerr << delayedPath << ": " << delayed.error << '\n';
+            return outcome;
+        }
+        if (!(delayed.unit == direct.unit)) {
+            std::cerr << "The two streams have different time units (" << direct.unit.seconds() * 1e9 << " ns and "
+                      << delayed.unit.seconds() * 1e9 << " ns); photon-mode cross-correlation needs one unit\n";
+            return outcome;
+        }
+    }
+    const double unitNs = direct.unit.seconds() * 1e9;
+
+    PhotonCorrelationSetup setup;
+    setup.step = o.step ? static_cast<int>(*o.step) : 8;
+    setup.parts = o.parts;
+    if (o.minLagNs) {
+        const std::optional<std::uint64_t> units = lagInUnits(*o.minLagNs, direct.unit.num, direct.unit.den);
+        if (!units) {
+            std::cerr << "--min-lag-ns " << *o.minLagNs << " is not a whole multiple of the file's time unit ("
+                      << formatUnit(unitNs) << " ns)\n";
+            outcome.exitCode = 2;
+            return outcome;
+        }
+        setup.minLagUnits = *units;
+    }
+    // Two streams of one recording: the record runs to the later of their ends.
+    const std::uint64_t lengthUnits = cross ? std::max(direct.lengthUnits, delayed.lengthUnits) : direct.lengthUnits;
+    setup.maxLagUnits = o.maxLagMs ? static_cast<std::uint64_t>(std::floor(*o.maxLagMs * 1e-3 / direct.unit.seconds()))
+                                   : lengthUnits / 10;
+    setup.maxLagUnits = std::max(setup.maxLagUnits, setup.minLagUnits);
+
+    const auto started = std::chrono::steady_clock::now();
+    const PhotonCorrelation curve = cross ? crossCorrelatePhotons(direct.times, delayed.times, lengthUnits, setup)
+                                          : autocorrelatePhotons(direct.times, lengthUnits, setup);
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (!curve.ok()) {
+        std::cerr << curve.error << '\n';
+        return outcome;
+    }
+
+    PhotonCorrelationRun run;
+    run.source = absoluteNoResolve(o.file).string();
+    if (cross)
+        run.delayedSource = absoluteNoResolve(delayedPath).string();
+    run.channels = cross ? channelText(o.channel) + " x " + channelText(o.crossChannel) : channelText(o.channel);
+    run.gate = o.gate.empty() ? "none" : o.gate + " ns";
+    run.window = o.window.empty() ? "whole record" : o.window + " s";
+    run.unitSeconds = direct.unit.seconds();
+    run.minLagNs = static_cast<double>(setup.minLagUnits) * unitNs;
+    run.step = setup.step;
+    run.parts = setup.parts;
+    run.directPhotons = curve.directPhotons;
+    run.delayedPhotons = curve.delayedPhotons;
+    run.durationSeconds = static_cast<double>(lengthUnits) * direct.unit.seconds();
+
+    nlohmann::json files = nlohmann::json::array();
+    std::vector<PhotonCsvLayout> layouts { PhotonCsvLayout::plain };
+    if (o.fitImport)
+        layouts.push_back(PhotonCsvLayout::fitImport);
+    for (const PhotonCsvLayout layout : layouts) {
+        const std::string path
+            = (absoluteNoResolve(o.outputDir) / photonCorrelationFileName(o.file, cross, layout)).string();
+        if (!writePhotonCorrelationCsv(path, photonCorrelationCsv(curve, run, layout))) {
+            std::cerr << "Cannot write " << path << '\n';
+            return outcome;
+        }
+        files.push_back(path);
+    }
+
+    nlohmann::json tau = nlohmann::json::array();
+    nlohmann::json g = nlohmann::json::array();
+    nlohmann::json sem = nlohmann::json::array();
+    for (const PhotonLagPoint& p : curve.points) {
+        tau.push_back(static_cast<double>(p.lagUnits) * run.unitSeconds * 1e3);
+        g.push_back(p.g);
+        sem.push_back(numberOrNull(p.sem));
+    }
+    nlohmann::json photons = nlohmann::json::array({ curve.directPhotons });
+    if (cross)
+        photons.push_back(curve.delayedPhotons);
+    outcome.summary = {
+        { "source", run.source },
+        { "kind", cross ? "cross" : "auto" },
+        { "format", direct.format },
+        { "channels", run.channels },
+        { "unitNs", unitNs },
+        { "minLagNs", run.minLagNs },
+        { "maxLagMs", static_cast<double>(setup.maxLagUnits) * run.unitSeconds * 1e3 },
+        { "step", setup.step },
+        { "parts", setup.parts },
+        { "levelCount", curve.levels },
+        { "durationSeconds", run.durationSeconds },
+        { "photons", photons },
+        { "lagCount", curve.points.size() },
+        { "tauMs", tau },
+        { "g", g },
+        { "sem", sem },
+        { "elapsedSeconds", elapsed },
+        { "files", files },
+    };
+    if (cross)
+        outcome.summary["delayedSource"] = run.delayedSource;
+    outcome.exitCode = 0;
+    return outcome;
+}
+
+std::string formatUnit(double ns)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", ns);
+    return text;
+}
+
+void registerCorrelateCommands(CLI::App& app, CliRun& run)
+{
+    auto o = std::make_shared<CorrelateOptions>();
+    CLI::App* command = app.add_subcommand("correlate",
+        "Photon-mode correlation on the photons' arrival times, from the file's time unit up, with the standard "
+        "error from equal parts; writes <base>_corr.csv (or <base>_ccorr.csv)");
+    command->add_option("FILE", o->file, "Photon file (.dat or a time-tagged file); the direct stream")->required();
+    command->add_option("--channel", o->channel, "Channel of FILE (default: all)");
+    command->add_option("--cross", o->cross, "Cross-correlate with this file's photons as the delayed stream");
+    command->add_option(
+        "--cross-channel", o->crossChannel, "Channel of the delayed stream (without --cross: another channel of FILE)");
+    command->add_option("--gate", o->gate, "Microtime gate LO:HI in ns (T3 files)");
+    command->add_option("--window", o->window, "Time window START:DURATION in s; time zero is its start");
+    command->add_option("--min-lag-ns", o->minLagNs, "Minimum lag in ns, a whole multiple of the file's time unit "
+                                                     "(default: one unit)");
+    command->add_option("--max-lag-ms", o->maxLagMs, "Maximum lag in ms (default: 1/10 of the record)");
+    command->add_option("--step", o->step, "Multi-tau step, one of " + allowedMultiTauSteps() + " (default 8)");
+    command->add_option("--parts", o->parts, "Equal parts for the standard error (default 10; 1: none)");
+    command->add_flag("--fit-csv", o->fitImport,
+        "Also write <base>_corr_fit.csv, the comma-separated layout FCS fitting programs import (tau in s)");
+    command->add_option("-o,--output-dir", o->outputDir, "Folder for the file (default: here)");
+    command->callback([&run, o] {
+        run.action = [o] {
+            const CorrelateOutcome outcome = correlateFile(*o);
+            if (outcome.exitCode == 0)
+                printJson(outcome.summary);
+            return outcome.exitCode;
+        };
+    });
+}
+
+} // namespace plask::cli
