@@ -4,6 +4,8 @@
 
 #include "cli/cli_common.h"
 #include "cli/cmd_correlate.h"
+#include "cli/file_runner.h"
+#include "cli/provenance.h"
 #include "correlation/photon_correlation_file.h"
 #include "formats/time_tags.h"
 
@@ -45,7 +47,7 @@ namespace {
         if (!o.gate.empty()) {
             const auto gate = parsePair(o.gate);
             if (!gate || gate->first < 0 || gate->second <= gate->first) {
-                std::cerr << "--gate " << o.gate << " is not LO:HI in ns with 0 <= LO < HI\n";
+                cliErr() << "--gate " << o.gate << " is not LO:HI in ns with 0 <= LO < HI\n";
                 return false;
             }
             common.gateFromNs = gate->first;
@@ -54,7 +56,7 @@ namespace {
         if (!o.window.empty()) {
             const auto window = parsePair(o.window);
             if (!window || window->first < 0 || window->second <= 0) {
-                std::cerr << "--window " << o.window << " is not START:DURATION in s with START >= 0, DURATION > 0\n";
+                cliErr() << "--window " << o.window << " is not START:DURATION in s with START >= 0, DURATION > 0\n";
                 return false;
             }
             common.windowStartS = window->first;
@@ -77,22 +79,22 @@ namespace {
     nlohmann::json numberOrNull(double value) { return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(); }
 } // namespace
 
-CorrelateOutcome correlateFile(const CorrelateOptions& o)
+FileOutcome correlateFile(const CorrelateOptions& o, const std::string& file)
 {
-    CorrelateOutcome outcome;
+    FileOutcome outcome;
     outcome.exitCode = 2;
     if (o.step && !checkMultiTauStepOption(*o.step, "--step"))
         return outcome;
     if (o.parts < 1 || o.parts > 1000) {
-        std::cerr << "--parts " << o.parts << " is not between 1 and 1000\n";
+        cliErr() << "--parts " << o.parts << " is not between 1 and 1000\n";
         return outcome;
     }
     if (o.minLagNs && !(*o.minLagNs > 0)) {
-        std::cerr << "--min-lag-ns must be positive\n";
+        cliErr() << "--min-lag-ns must be positive\n";
         return outcome;
     }
     if (o.maxLagMs && !(*o.maxLagMs > 0)) {
-        std::cerr << "--max-lag-ms must be positive\n";
+        cliErr() << "--max-lag-ms must be positive\n";
         return outcome;
     }
     Selections selections;
@@ -102,21 +104,21 @@ CorrelateOutcome correlateFile(const CorrelateOptions& o)
     outcome.exitCode = 1;
     // A cross-channel alone correlates two channels of FILE.
     const bool cross = !o.cross.empty() || o.crossChannel.has_value();
-    const std::string delayedPath = o.cross.empty() ? o.file : o.cross;
-    const formats::TimeTagLoad direct = formats::readTimeTags(o.file, selections.direct);
+    const std::string delayedPath = o.cross.empty() ? file : o.cross;
+    const formats::TimeTagLoad direct = formats::readTimeTags(file, selections.direct);
     if (!direct.ok()) {
-        std::cerr << o.file << ": " << direct.error << '\n';
+        cliErr() << file << ": " << direct.error << '\n';
         return outcome;
     }
     formats::TimeTagLoad delayed;
     if (cross) {
         delayed = formats::readTimeTags(delayedPath, selections.delayed);
         if (!delayed.ok()) {
-            std::cerr << delayedPath << ": " << delayed.error << '\n';
+            cliErr() << delayedPath << ": " << delayed.error << '\n';
             return outcome;
         }
         if (!(delayed.unit == direct.unit)) {
-            std::cerr << "The two streams have different time units (" << direct.unit.seconds() * 1e9 << " ns and "
+            cliErr() << "The two streams have different time units (" << direct.unit.seconds() * 1e9 << " ns and "
                       << delayed.unit.seconds() * 1e9 << " ns); photon-mode cross-correlation needs one unit\n";
             return outcome;
         }
@@ -129,7 +131,7 @@ CorrelateOutcome correlateFile(const CorrelateOptions& o)
     if (o.minLagNs) {
         const std::optional<std::uint64_t> units = lagInUnits(*o.minLagNs, direct.unit.num, direct.unit.den);
         if (!units) {
-            std::cerr << "--min-lag-ns " << *o.minLagNs << " is not a whole multiple of the file's time unit ("
+            cliErr() << "--min-lag-ns " << *o.minLagNs << " is not a whole multiple of the file's time unit ("
                       << formatUnit(unitNs) << " ns)\n";
             outcome.exitCode = 2;
             return outcome;
@@ -147,12 +149,12 @@ CorrelateOutcome correlateFile(const CorrelateOptions& o)
                                           : autocorrelatePhotons(direct.times, lengthUnits, setup);
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (!curve.ok()) {
-        std::cerr << curve.error << '\n';
+        cliErr() << curve.error << '\n';
         return outcome;
     }
 
     PhotonCorrelationRun run;
-    run.source = absoluteNoResolve(o.file).string();
+    run.source = absoluteNoResolve(file).string();
     if (cross)
         run.delayedSource = absoluteNoResolve(delayedPath).string();
     run.channels = cross ? channelText(o.channel) + " x " + channelText(o.crossChannel) : channelText(o.channel);
@@ -172,9 +174,9 @@ CorrelateOutcome correlateFile(const CorrelateOptions& o)
         layouts.push_back(PhotonCsvLayout::fitImport);
     for (const PhotonCsvLayout layout : layouts) {
         const std::string path
-            = (absoluteNoResolve(o.outputDir) / photonCorrelationFileName(o.file, cross, layout)).string();
+            = (absoluteNoResolve(o.outputDir) / photonCorrelationFileName(file, cross, layout)).string();
         if (!writePhotonCorrelationCsv(path, photonCorrelationCsv(curve, run, layout))) {
-            std::cerr << "Cannot write " << path << '\n';
+            cliErr() << "Cannot write " << path << '\n';
             return outcome;
         }
         files.push_back(path);
@@ -213,6 +215,19 @@ CorrelateOutcome correlateFile(const CorrelateOptions& o)
     };
     if (cross)
         outcome.summary["delayedSource"] = run.delayedSource;
+    outcome.summary["parameters"] = {
+        { "channel", o.channel ? nlohmann::json(*o.channel) : nlohmann::json() },
+        { "crossChannel", o.crossChannel ? nlohmann::json(*o.crossChannel) : nlohmann::json() },
+        { "gateNs", o.gate.empty() ? nlohmann::json() : nlohmann::json(o.gate) },
+        { "windowS", o.window.empty() ? nlohmann::json() : nlohmann::json(o.window) },
+        { "minLagNs", run.minLagNs },
+        { "maxLagMs", outcome.summary["maxLagMs"] },
+        { "step", setup.step },
+        { "parts", setup.parts },
+    };
+    // Photon mode reads no settings: the defaults stand for them.
+    addProvenance(outcome.summary, cross && !o.cross.empty() ? std::vector { file, o.cross } : std::vector { file },
+        AnalysisSettings {});
     outcome.exitCode = 0;
     return outcome;
 }
@@ -230,7 +245,7 @@ void registerCorrelateCommands(CLI::App& app, CliRun& run)
     CLI::App* command = app.add_subcommand("correlate",
         "Photon-mode correlation on the photons' arrival times, from the file's time unit up, with the standard "
         "error from equal parts; writes <base>_corr.csv (or <base>_ccorr.csv)");
-    command->add_option("FILE", o->file, "Photon file (.dat or a time-tagged file); the direct stream")->required();
+    addInputOptions(*command, o->inputs, "Photon files (.dat or time-tagged); each is the direct stream");
     command->add_option("--channel", o->channel, "Channel of FILE (default: all)");
     command->add_option("--cross", o->cross, "Cross-correlate with this file's photons as the delayed stream");
     command->add_option(
@@ -247,10 +262,7 @@ void registerCorrelateCommands(CLI::App& app, CliRun& run)
     command->add_option("-o,--output-dir", o->outputDir, "Folder for the file (default: here)");
     command->callback([&run, o] {
         run.action = [o] {
-            const CorrelateOutcome outcome = correlateFile(*o);
-            if (outcome.exitCode == 0)
-                printJson(outcome.summary);
-            return outcome.exitCode;
+            return runOverInputs(o->inputs, [o](const std::string& file) { return correlateFile(*o, file); });
         };
     });
 }

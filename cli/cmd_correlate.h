@@ -1,8 +1,8 @@
 #pragma once
-// plask-cli correlate, as a function of its options: one file (or one pair
-// of streams) in, the JSON summary and the exit code out.
+// plask-cli correlate, as a function of its options and one input file (the
+// direct stream): the JSON summary and the exit code.
 
-#include <nlohmann/json.hpp>
+#include "cli/file_runner.h"
 
 #include <optional>
 #include <string>
@@ -10,7 +10,7 @@
 namespace plask::cli {
 
 struct CorrelateOptions {
-    std::string file;
+    InputOptions inputs; // FILE..., --jobs, --provenance
     std::optional<int> channel;
     std::string cross; // the delayed stream's file
     std::optional<int> crossChannel;
@@ -24,13 +24,9 @@ struct CorrelateOptions {
     std::string outputDir = ".";
 };
 
-struct CorrelateOutcome {
-    int exitCode = 1; // 0 only on success; 2 for options the command refuses
-    nlohmann::json summary; // on success
-};
-
-// Messages go to stderr; nothing is printed on stdout.
-[[nodiscard]] CorrelateOutcome correlateFile(const CorrelateOptions& options);
+// One FILE: exit code 0 on success, 1 when it cannot be correlated, 2 for
+// options the command refuses. Messages go to cliErr().
+[[nodiscard]] FileOutcome correlateFile(const CorrelateOptions& options, const std::string& file);
 
 // A time unit in ns for messages.
 [[nodiscard]] std::string formatUnit(double ns);
