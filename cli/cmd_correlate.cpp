@@ -5,6 +5,7 @@
 #include "cli/cli_common.h"
 #include "cli/cmd_correlate.h"
 #include "cli/file_runner.h"
+#include "cli/photon_options.h"
 #include "cli/provenance.h"
 #include "correlation/photon_correlation_file.h"
 #include "formats/time_tags.h"
@@ -18,63 +19,7 @@
 namespace plask::cli {
 
 namespace {
-    // "A:B" as two numbers; nothing when it is not.
-    std::optional<std::pair<double, double>> parsePair(const std::string& text)
-    {
-        const std::size_t colon = text.find(':');
-        if (colon == std::string::npos)
-            return std::nullopt;
-        double a = 0.0;
-        double b = 0.0;
-        const char* end = text.data() + text.size();
-        const auto first = std::from_chars(text.data(), text.data() + colon, a);
-        const auto second = std::from_chars(text.data() + colon + 1, end, b);
-        if (first.ec != std::errc {} || first.ptr != text.data() + colon || second.ec != std::errc {}
-            || second.ptr != end || !std::isfinite(a) || !std::isfinite(b))
-            return std::nullopt;
-        return std::pair { a, b };
-    }
-
-    struct Selections {
-        formats::PhotonSelection direct;
-        formats::PhotonSelection delayed;
-    };
-
-    // The selection options as the readers take them; false after a message.
-    bool buildSelections(const CorrelateOptions& o, Selections& out)
-    {
-        formats::PhotonSelection common;
-        if (!o.gate.empty()) {
-            const auto gate = parsePair(o.gate);
-            if (!gate || gate->first < 0 || gate->second <= gate->first) {
-                cliErr() << "--gate " << o.gate << " is not LO:HI in ns with 0 <= LO < HI\n";
-                return false;
-            }
-            common.gateFromNs = gate->first;
-            common.gateToNs = gate->second;
-        }
-        if (!o.window.empty()) {
-            const auto window = parsePair(o.window);
-            if (!window || window->first < 0 || window->second <= 0) {
-                cliErr() << "--window " << o.window << " is not START:DURATION in s with START >= 0, DURATION > 0\n";
-                return false;
-            }
-            common.windowStartS = window->first;
-            common.windowDurationS = window->second;
-        }
-        out.direct = common;
-        out.delayed = common;
-        if (o.channel)
-            out.direct.channels = { *o.channel };
-        if (o.crossChannel)
-            out.delayed.channels = { *o.crossChannel };
-        return true;
-    }
-
-    std::string channelText(const std::optional<int>& channel)
-    {
-        return channel ? std::to_string(*channel) : std::string("all");
-    }
+    std::string channelText(const std::string& channels) { return channels.empty() ? std::string("all") : channels; }
 
     nlohmann::json numberOrNull(double value) { return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(); }
 } // namespace
@@ -97,22 +42,23 @@ FileOutcome correlateFile(const CorrelateOptions& o, const std::string& file)
         cliErr() << "--max-lag-ms must be positive\n";
         return outcome;
     }
-    Selections selections;
-    if (!buildSelections(o, selections))
+    const std::optional<PhotonSelection> directSelection = photonSelectionFrom(o.photon);
+    const std::optional<PhotonSelection> delayedSelection = photonSelectionFrom(o.photon, true);
+    if (!directSelection || !delayedSelection)
         return outcome;
 
     outcome.exitCode = 1;
     // A cross-channel alone correlates two channels of FILE.
-    const bool cross = !o.cross.empty() || o.crossChannel.has_value();
+    const bool cross = !o.cross.empty() || !o.photon.crossChannel.empty();
     const std::string delayedPath = o.cross.empty() ? file : o.cross;
-    const formats::TimeTagLoad direct = formats::readTimeTags(file, selections.direct);
+    const formats::TimeTagLoad direct = formats::readTimeTags(file, *directSelection);
     if (!direct.ok()) {
         cliErr() << file << ": " << direct.error << '\n';
         return outcome;
     }
     formats::TimeTagLoad delayed;
     if (cross) {
-        delayed = formats::readTimeTags(delayedPath, selections.delayed);
+        delayed = formats::readTimeTags(delayedPath, *delayedSelection);
         if (!delayed.ok()) {
             cliErr() << delayedPath << ": " << delayed.error << '\n';
             return outcome;
@@ -157,9 +103,10 @@ FileOutcome correlateFile(const CorrelateOptions& o, const std::string& file)
     run.source = absoluteNoResolve(file).string();
     if (cross)
         run.delayedSource = absoluteNoResolve(delayedPath).string();
-    run.channels = cross ? channelText(o.channel) + " x " + channelText(o.crossChannel) : channelText(o.channel);
-    run.gate = o.gate.empty() ? "none" : o.gate + " ns";
-    run.window = o.window.empty() ? "whole record" : o.window + " s";
+    run.channels = cross ? channelText(o.photon.channel) + " x " + channelText(o.photon.crossChannel)
+                         : channelText(o.photon.channel);
+    run.gate = o.photon.gate.empty() ? "none" : o.photon.gate + " ns";
+    run.window = o.photon.window.empty() ? "whole record" : o.photon.window + " s";
     run.unitSeconds = direct.unit.seconds();
     run.minLagNs = static_cast<double>(setup.minLagUnits) * unitNs;
     run.step = setup.step;
@@ -216,10 +163,11 @@ FileOutcome correlateFile(const CorrelateOptions& o, const std::string& file)
     if (cross)
         outcome.summary["delayedSource"] = run.delayedSource;
     outcome.summary["parameters"] = {
-        { "channel", o.channel ? nlohmann::json(*o.channel) : nlohmann::json() },
-        { "crossChannel", o.crossChannel ? nlohmann::json(*o.crossChannel) : nlohmann::json() },
-        { "gateNs", o.gate.empty() ? nlohmann::json() : nlohmann::json(o.gate) },
-        { "windowS", o.window.empty() ? nlohmann::json() : nlohmann::json(o.window) },
+        { "channel", o.photon.channel },
+        { "crossChannel", o.photon.crossChannel },
+        { "gate", o.photon.gate },
+        { "window", o.photon.window },
+        { "spcType", o.photon.spcType },
         { "minLagNs", run.minLagNs },
         { "maxLagMs", outcome.summary["maxLagMs"] },
         { "step", setup.step },
@@ -246,12 +194,9 @@ void registerCorrelateCommands(CLI::App& app, CliRun& run)
         "Photon-mode correlation on the photons' arrival times, from the file's time unit up, with the standard "
         "error from equal parts; writes <base>_corr.csv (or <base>_ccorr.csv)");
     addInputOptions(*command, o->inputs, "Photon files (.dat or time-tagged); each is the direct stream");
-    command->add_option("--channel", o->channel, "Channel of FILE (default: all)");
+    // --cross-channel without --cross correlates two channels of FILE.
+    addPhotonOptions(*command, o->photon, true);
     command->add_option("--cross", o->cross, "Cross-correlate with this file's photons as the delayed stream");
-    command->add_option(
-        "--cross-channel", o->crossChannel, "Channel of the delayed stream (without --cross: another channel of FILE)");
-    command->add_option("--gate", o->gate, "Microtime gate LO:HI in ns (T3 files)");
-    command->add_option("--window", o->window, "Time window START:DURATION in s; time zero is its start");
     command->add_option("--min-lag-ns", o->minLagNs, "Minimum lag in ns, a whole multiple of the file's time unit "
                                                      "(default: one unit)");
     command->add_option("--max-lag-ms", o->maxLagMs, "Maximum lag in ms (default: 1/10 of the record)");

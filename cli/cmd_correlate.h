@@ -3,6 +3,7 @@
 // direct stream): the JSON summary and the exit code.
 
 #include "cli/file_runner.h"
+#include "cli/photon_options.h"
 
 #include <optional>
 #include <string>
@@ -11,11 +12,8 @@ namespace plask::cli {
 
 struct CorrelateOptions {
     InputOptions inputs; // FILE..., --jobs, --provenance
-    std::optional<int> channel;
+    PhotonOptions photon; // --channel, --gate, --window, --spc-type, --cross-channel
     std::string cross; // the delayed stream's file
-    std::optional<int> crossChannel;
-    std::string gate; // LO:HI ns
-    std::string window; // START:DURATION s
     std::optional<double> minLagNs;
     std::optional<double> maxLagMs;
     std::optional<long> step;
