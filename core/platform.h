@@ -4,8 +4,18 @@
 // their results through it (redraws and refreshes). The desktop program
 // implements it with widgets, plask-cli with the terminal and its arguments,
 // the tests with a scripted fake.
+//
+// Long computations go through runJob: the command asks its questions first,
+// then runs the computation as a job that reads its inputs and writes only
+// scratch data of its own (never the application state, never the platform),
+// and commits the scratch data to the channel only when the job completed.
+// A cancelled job therefore leaves the channel exactly as it was. The desktop
+// program runs the job on a worker thread while the window keeps painting,
+// with a progress bar and Cancel in its status bar; plask-cli and the tests
+// run it inline.
 
 #include "core/analysis_settings.h"
+#include "core/progress.h"
 
 #include "core/photon_selection.h"
 
@@ -62,6 +72,14 @@ struct SegmentDialogActions {
     std::function<bool(SegmentDialogFields&)> autocorrelate;
 };
 
+// How a job ended: it ran to its end, or it stopped on a Cancel (a step()
+// that returned false), its scratch data then incomplete.
+enum class JobOutcome { completed, cancelled };
+
+// A long computation; it calls progress.step() at block boundaries and
+// returns early once step() has returned false.
+using Job = std::function<void(Progress& progress)>;
+
 // Menu items whose check marks the selection modes set.
 inline constexpr int commandSelectBackground = 40027;
 inline constexpr int commandSelectRegion = 40081;
@@ -100,6 +118,14 @@ public:
     virtual bool choosePhotonSelection(const PhotonFileSummary& /*file*/, PhotonSelection& /*selection*/)
     {
         return true;
+    }
+
+    // Runs `job` to its end or to a Cancel and says which; `caption` names it
+    // for the user ("Autocorrelation"). Inline here, with nothing to cancel.
+    virtual JobOutcome runJob(std::string_view /*caption*/, const Job& job)
+    {
+        job(noProgress());
+        return JobOutcome::completed;
     }
 
     // --- Announcing ---

@@ -21,6 +21,27 @@ public:
     bool step(double /*fractionDone*/) override { return true; }
 };
 
+// Passes the steps on and remembers whether one of them answered a cancel,
+// so that a caller can tell a cancelled computation from a failed one.
+class WatchedProgress final : public Progress {
+public:
+    explicit WatchedProgress(Progress& inner)
+        : inner_(inner)
+    {
+    }
+    bool step(double fractionDone) override
+    {
+        if (!inner_.step(fractionDone))
+            cancelled_ = true;
+        return !cancelled_;
+    }
+    [[nodiscard]] bool cancelled() const { return cancelled_; }
+
+private:
+    Progress& inner_;
+    bool cancelled_ = false;
+};
+
 [[nodiscard]] inline Progress& noProgress()
 {
     static NoProgress none;

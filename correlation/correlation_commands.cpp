@@ -1,5 +1,6 @@
 #include "correlation/correlation_commands.h"
 
+#include "core/deferred_messages.h"
 #include "formats/load_workflow.h"
 #include "view/panel_settings.h"
 #include "view/shell_commands.h"
@@ -22,63 +23,105 @@ namespace {
         return code == 0;
     }
 
+    // What a correlation job computed: the curve and its region, or nothing
+    // to commit when a re-read failed or the region was refused.
+    struct CorrelationJob {
+        CorrelationResult curve;
+        std::int64_t first = 0;
+        std::int64_t last = 0;
+        std::optional<double> elapsed;
+        bool commit = false;
+    };
+
+    // The fields a correlation run sets; the segmental ones stay in the slot.
+    void commitCurve(CorrelationResult& slot, CorrelationResult&& curve)
+    {
+        slot.kind = curve.kind;
+        slot.curveCount = curve.curveCount;
+        slot.sourceName = std::move(curve.sourceName);
+        slot.sourceBinWidthUs = curve.sourceBinWidthUs;
+        slot.traceLengthS = curve.traceLengthS;
+        slot.mtStep = curve.mtStep;
+        slot.calcBinWidthUs = curve.calcBinWidthUs;
+        slot.levelCount = curve.levelCount;
+        slot.lagCount = curve.lagCount;
+        slot.correlatedBins = curve.correlatedBins;
+        slot.lags = std::move(curve.lags);
+        slot.elapsedSeconds = curve.elapsedSeconds;
+    }
+
     void runCommand(AppState& state, Platform& platform, int channel, CorrelationKind kind)
     {
-        CorrelationResult& result = correlationOf(state, channel);
         const PhotonStream& stream = streamOf(state, channel);
         const PhotonStream& reference = kind == correlationCross ? streamOf(state, 0) : stream;
         if (state.settings().showFcsSetupFirst != 0 && !platform.editFcsSetup(state.settings()))
             return;
 
-        const WaitCursor wait(platform);
         endBackgroundSelection(state, platform);
         const AnalysisSettings& settings = state.settings();
         const double calcBinWidth = settings.fcsCalcBinWidth;
         const int step = settings.fcsMultiTauStep;
         const bool reread = calcBinWidth != settings.binWidth;
+        const double traceLength = state.display.totalTime;
 
-        // In memory the region is taken as it is; otherwise both ends are
-        // mapped onto the file read again at the correlation bin width.
-        PhotonStream directCopy;
-        PhotonStream delayedCopy;
-        const PhotonStream* direct = &stream;
-        const PhotonStream* delayed = &reference;
-        std::int64_t first = stream.regionStart;
-        std::int64_t last = stream.regionEnd;
-        if (reread) {
-            if (!rereadStream(platform, stream, directCopy, calcBinWidth))
-                return;
-            direct = &directCopy;
-            delayed = &directCopy;
-            first = rescaleBinIndex(stream.regionStart, stream, directCopy);
-            last = rescaleBinIndex(stream.regionEnd, stream, directCopy);
-            if (kind == correlationCross) {
-                if (!rereadStream(platform, reference, delayedCopy, calcBinWidth))
+        // The re-read, the region check and the correlator run on the worker
+        // into scratch data; their messages wait for the end of the job.
+        CorrelationJob job;
+        DeferredMessages messages;
+        const JobOutcome outcome = platform.runJob(
+            kind == correlationCross ? "Cross-Correlation" : "Autocorrelation", [&](Progress& progress) {
+                // In memory the region is taken as it is; otherwise both ends
+                // are mapped onto the file read again at the correlation bin width.
+                PhotonStream directCopy;
+                PhotonStream delayedCopy;
+                const PhotonStream* direct = &stream;
+                const PhotonStream* delayed = &reference;
+                job.first = stream.regionStart;
+                job.last = stream.regionEnd;
+                if (reread) {
+                    if (!rereadStream(messages, stream, directCopy, calcBinWidth))
+                        return;
+                    direct = &directCopy;
+                    delayed = &directCopy;
+                    job.first = rescaleBinIndex(stream.regionStart, stream, directCopy);
+                    job.last = rescaleBinIndex(stream.regionEnd, stream, directCopy);
+                    if (kind == correlationCross) {
+                        if (!rereadStream(messages, reference, delayedCopy, calcBinWidth))
+                            return;
+                        delayed = &delayedCopy;
+                        job.last = rescaleBinIndex(stream.regionEnd, reference, delayedCopy);
+                    }
+                }
+                if (!fitRegion(messages, *direct, *delayed, job.first, job.last, step, calcBinWidth))
                     return;
-                delayed = &delayedCopy;
-                last = rescaleBinIndex(stream.regionEnd, reference, delayedCopy);
-            }
-        }
-        if (!fitRegion(platform, *direct, *delayed, first, last, step, calcBinWidth))
+                CorrelationResult& curve = job.curve;
+                curve.kind = kind;
+                curve.curveCount = 1;
+                curve.sourceName = stream.filePath;
+                curve.sourceBinWidthUs = stream.binWidth;
+                curve.traceLengthS = traceLength;
+                job.elapsed = correlateRegion(messages, curve, *direct, *delayed,
+                    static_cast<std::uint32_t>(job.first), static_cast<std::uint32_t>(job.last), step, calcBinWidth,
+                    progress);
+                job.commit = true;
+            });
+        if (outcome == JobOutcome::cancelled)
             return;
-
-        result.kind = kind;
-        result.curveCount = 1;
-        result.sourceName = stream.filePath;
-        result.sourceBinWidthUs = stream.binWidth;
-        result.traceLengthS = state.display.totalTime;
-        const std::optional<double> elapsed = correlateRegion(platform, result, *direct, *delayed,
-            static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(last), step, calcBinWidth);
-        if (!elapsed)
+        messages.replay(platform);
+        if (!job.commit)
+            return;
+        CorrelationResult& result = correlationOf(state, channel);
+        commitCurve(result, std::move(job.curve));
+        if (!job.elapsed)
             return;
 
         if (kind == correlationCross && reread) {
-            result.curveTitle = formatText("calc.time = %3.2f sec.", *elapsed);
+            result.curveTitle = formatText("calc.time = %3.2f sec.", *job.elapsed);
             platform.showCorrelationCurve(channel);
         }
         result.curveTitle = formatText("%s from %g to %g s,  MT step = %d (calc:%3.2f sec.)",
-            kind == correlationCross ? "CC" : "AC", static_cast<double>(first) * calcBinWidth * 1e-6,
-            static_cast<double>(last) * calcBinWidth * 1e-6, step, *elapsed);
+            kind == correlationCross ? "CC" : "AC", static_cast<double>(job.first) * calcBinWidth * 1e-6,
+            static_cast<double>(job.last) * calcBinWidth * 1e-6, step, *job.elapsed);
         platform.showCorrelationCurve(channel);
         if (!state.resultsShown)
             toggleResultsWindow(state, platform);
@@ -112,15 +155,20 @@ bool fitRegion(Platform& platform, const PhotonStream& direct, const PhotonStrea
 }
 
 std::optional<double> correlateRegion(Platform& platform, CorrelationResult& result, const PhotonStream& direct,
-    const PhotonStream& delayed, std::uint32_t first, std::uint32_t last, int step, double calcBinWidthUs)
+    const PhotonStream& delayed, std::uint32_t first, std::uint32_t last, int step, double calcBinWidthUs,
+    Progress& progress)
 {
     prepareCorrelation(result, first, last, step, calcBinWidthUs);
     if (allocateLagChannels(result) != 0) {
         dropCurveForMemory(platform, result);
         return std::nullopt;
     }
-    const std::optional<double> elapsed = &direct == &delayed ? autocorrelate(direct, result, first, last)
-                                                              : crossCorrelate(direct, delayed, result, first, last);
+    WatchedProgress watched(progress);
+    const std::optional<double> elapsed = &direct == &delayed
+        ? autocorrelate(direct, result, first, last, watched)
+        : crossCorrelate(direct, delayed, result, first, last, watched);
+    if (watched.cancelled())
+        return std::nullopt;
     if (!elapsed) {
         dropCurveForMemory(platform, result);
         return std::nullopt;

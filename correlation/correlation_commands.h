@@ -36,10 +36,10 @@ void crossCorrelationCommand(AppState& state, Platform& platform, int channel);
 // Prepares the result for a fitted region, allocates it and correlates;
 // `direct` and `delayed` may be one stream. Returns the computing time (also
 // kept in the result), or nothing after the memory message, the slot then
-// holding no curve.
+// holding no curve; nothing without a message when `progress` cancelled.
 [[nodiscard]] std::optional<double> correlateRegion(Platform& platform, CorrelationResult& result,
     const PhotonStream& direct, const PhotonStream& delayed, std::uint32_t first, std::uint32_t last, int step,
-    double calcBinWidthUs);
+    double calcBinWidthUs, Progress& progress = noProgress());
 
 // Shows the memory message and leaves the slot without a curve.
 void dropCurveForMemory(Platform& platform, CorrelationResult& result);

@@ -16,6 +16,8 @@ using kernels::smallValueLimit;
 namespace {
     // More levels than any stretch of 2^32 bins can have.
     constexpr int maxLevels = 40;
+    // Blocks of level 0 between two progress reports (2^18 bins).
+    constexpr std::size_t blocksPerReport = 128;
 
     // One coarse level, fed block by block from the level below it.
     struct Level {
@@ -159,12 +161,17 @@ namespace {
 
     // Level 0 reads the counts in place, block by block; counts of at most
     // smallValueLimit read the same as int16.
-    void runLevelZero(Engine& engine, const std::uint16_t* direct, const std::uint16_t* delayed, std::size_t n,
-        std::uint64_t& totalDirect, std::uint64_t& totalDelayed)
+    // False when the progress answered a cancel.
+    [[nodiscard]] bool runLevelZero(Engine& engine, const std::uint16_t* direct, const std::uint16_t* delayed,
+        std::size_t n, std::uint64_t& totalDirect, std::uint64_t& totalDelayed, Progress& progress)
     {
         const std::size_t lags = 2 * static_cast<std::size_t>(engine.step);
+        const std::size_t reportBins = blocksPerReport * blockBins;
         std::uint32_t previousBits = 0;
         for (std::size_t start = 0; start < n; start += blockBins) {
+            if (start % reportBins == 0 && start > 0
+                && !progress.step(static_cast<double>(start) / static_cast<double>(n)))
+                return false;
             const std::size_t count = std::min(blockBins, n - start);
             kernels::BlockStats directStats;
             kernels::BlockStats delayedStats;
@@ -196,6 +203,7 @@ namespace {
         }
         if (!engine.cross)
             totalDelayed = totalDirect;
+        return true;
     }
 
     // The direct sum of a lag is the level's total less its last `lag`
@@ -232,7 +240,7 @@ std::uint64_t lagBinsOfRecord(int record, int step)
 }
 
 LagSumStatus computeLagSums(std::span<const std::uint16_t> direct, std::span<const std::uint16_t> delayed, int step,
-    int levels, std::span<LagSums> out)
+    int levels, std::span<LagSums> out, Progress& progress)
 {
     const std::size_t n = direct.size();
     if (step < 1 || levels < 0 || levels > maxLevels || delayed.size() != n
@@ -282,7 +290,8 @@ LagSumStatus computeLagSums(std::span<const std::uint16_t> direct, std::span<con
 
     std::uint64_t totalDirect = 0;
     std::uint64_t totalDelayed = 0;
-    runLevelZero(engine, direct.data(), delayed.data(), n, totalDirect, totalDelayed);
+    if (!runLevelZero(engine, direct.data(), delayed.data(), n, totalDirect, totalDelayed, progress))
+        return LagSumStatus::cancelled;
     for (int h = 1; h <= levels; ++h)
         if (engine.level[static_cast<std::size_t>(h)].filled > 0)
             processLevel(engine, h);

@@ -29,7 +29,8 @@ namespace {
     }
 
     std::optional<double> correlateStretch(std::span<const std::uint16_t> direct,
-        std::span<const std::uint16_t> delayed, CorrelationResult& result, std::uint32_t first, std::uint32_t last)
+        std::span<const std::uint16_t> delayed, CorrelationResult& result, std::uint32_t first, std::uint32_t last,
+        Progress& progress)
     {
         const std::uint32_t startTick = tickMs();
         const int step = result.mtStep;
@@ -51,7 +52,7 @@ namespace {
         const std::span<const std::uint16_t> directStretch = direct.subspan(first, n);
         const std::span<const std::uint16_t> delayedStretch
             = autocorrelation ? directStretch : delayed.subspan(first, n);
-        if (computeLagSums(directStretch, delayedStretch, step, levels, sums) != LagSumStatus::ok)
+        if (computeLagSums(directStretch, delayedStretch, step, levels, sums, progress) != LagSumStatus::ok)
             return std::nullopt;
 
         result.correlatedBins = static_cast<std::uint32_t>(n);
@@ -107,17 +108,17 @@ void normaliseLag(LagChannel& lag, std::uint32_t newPairs)
         - 1.0;
 }
 
-std::optional<double> autocorrelate(
-    const PhotonStream& stream, CorrelationResult& result, std::uint32_t first, std::uint32_t last)
+std::optional<double> autocorrelate(const PhotonStream& stream, CorrelationResult& result, std::uint32_t first,
+    std::uint32_t last, Progress& progress)
 {
     const std::span<const std::uint16_t> counts = stream.bins();
-    return correlateStretch(counts, counts, result, first, last);
+    return correlateStretch(counts, counts, result, first, last, progress);
 }
 
 std::optional<double> crossCorrelate(const PhotonStream& direct, const PhotonStream& delayed, CorrelationResult& result,
-    std::uint32_t first, std::uint32_t last)
+    std::uint32_t first, std::uint32_t last, Progress& progress)
 {
-    return correlateStretch(direct.bins(), delayed.bins(), result, first, last);
+    return correlateStretch(direct.bins(), delayed.bins(), result, first, last, progress);
 }
 
 std::int32_t rescaleBinIndex(std::int64_t index, double fromBinWidth, double toBinWidth)

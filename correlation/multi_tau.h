@@ -10,6 +10,7 @@
 
 #include "core/correlation_result.h"
 #include "core/photon_stream.h"
+#include "core/progress.h"
 
 #include <cstdint>
 #include <optional>
@@ -42,16 +43,16 @@ void normaliseLag(LagChannel& lag, std::uint32_t newPairs);
 // (the levels set by the last prepareCorrelation) and recomputes every G it
 // touches. Returns the computing time in seconds, or nothing, changing no
 // lag, when the stretch cannot be correlated (outside the stream, shorter
-// than 4d bins, more levels than the lag array holds) or the working memory
-// cannot be had.
-[[nodiscard]] std::optional<double> autocorrelate(
-    const PhotonStream& stream, CorrelationResult& result, std::uint32_t first, std::uint32_t last);
+// than 4d bins, more levels than the lag array holds), the working memory
+// cannot be had, or `progress` answered a cancel.
+[[nodiscard]] std::optional<double> autocorrelate(const PhotonStream& stream, CorrelationResult& result,
+    std::uint32_t first, std::uint32_t last, Progress& progress = noProgress());
 
 // The same with the undelayed values from `direct` and the values tau bins
 // later from `delayed`, both over first ... last. One-sided: only lags of
 // the delayed stream behind the direct one.
 [[nodiscard]] std::optional<double> crossCorrelate(const PhotonStream& direct, const PhotonStream& delayed,
-    CorrelationResult& result, std::uint32_t first, std::uint32_t last);
+    CorrelationResult& result, std::uint32_t first, std::uint32_t last, Progress& progress = noProgress());
 
 // index x from.binWidth / to.binWidth, truncated toward zero: a bin of one
 // stream mapped onto another stream of the same recording.

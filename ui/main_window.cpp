@@ -27,6 +27,8 @@
 #include "ui/dialogs/batch_dialog.h"
 #include "ui/dialogs/setup_commands.h"
 #include "ui/overview_strip.h"
+#include "ui/job_bar.h"
+#include "ui/job_commands.h"
 #include "ui/pch_page.h"
 #include "ui/qt_platform.h"
 #include "ui/results_window.h"
@@ -39,6 +41,8 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace plask::ui {
@@ -99,6 +103,16 @@ MainWindow::MainWindow(AppState& state, QtPlatform& platform, const WindowGeomet
     status_->setObjectName(QStringLiteral("statusText"));
     statusBar()->addWidget(status_, 1);
     showStatus();
+    jobBar_ = new JobBar(this);
+    statusBar()->addPermanentWidget(jobBar_);
+    platform_.jobs().attach(jobBar_);
+    connect(jobBar_, &JobBar::cancelRequested, this, [this] { platform_.jobs().cancel(); });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (platform_.jobs().running())
+            platform_.jobs().cancel();
+    });
 
     setGeometry(geometry.main.x, geometry.main.y, geometry.main.width, geometry.main.height);
     platform_.attach(this);
@@ -213,6 +227,34 @@ QAction* MainWindow::menuAction(int id) const
 }
 
 void MainWindow::runCommand(int id)
+{
+    if (platform_.jobs().running() && !runsDuringJob(id)) {
+        statusBar()->showMessage(tr("Busy: wait for the running computation to end, or press Cancel (Esc)."), 5000);
+        return;
+    }
+    dispatch(id);
+}
+
+void MainWindow::jobStarted() { enableCommandsForJob(true); }
+
+void MainWindow::jobEnded()
+{
+    enableCommandsForJob(false);
+    // A close while the job ran cancelled it; the window closes once the
+    // command that ran the job has returned to the event loop.
+    if (closeAfterJob_) {
+        closeAfterJob_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void MainWindow::enableCommandsForJob(bool running)
+{
+    for (const auto& [id, action] : actions_)
+        action->setEnabled(!running || runsDuringJob(id));
+}
+
+void MainWindow::dispatch(int id)
 {
     switch (id) {
     case cmdAutoscaleHistograms:
@@ -495,6 +537,14 @@ bool MainWindow::runAnalysisCommand(int id)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // The running job is cancelled and its command returns first; nothing
+    // is released under it.
+    if (platform_.jobs().running()) {
+        platform_.jobs().cancel();
+        closeAfterJob_ = true;
+        event->ignore();
+        return;
+    }
     // The panel's fields become the settings, which are saved in the start folder.
     readPanelSettings(state_, platform_);
     saveSettings(state_.store);

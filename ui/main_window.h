@@ -24,6 +24,7 @@ namespace plask::ui {
 
 class ControlPanel;
 class OverviewStrip;
+class JobBar;
 class QtPlatform;
 class ResultsWindow;
 class TraceView;
@@ -59,6 +60,10 @@ public:
     void showStreamInfo();
     void selectionEnded(int menuItem);
     void showResultsWindow(bool visible);
+    // A long computation starts or ends on the worker: the commands that
+    // cannot run beside it are disabled meanwhile.
+    void jobStarted();
+    void jobEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -87,6 +92,8 @@ private:
     void printResults();
     void showData();
     bool runAnalysisCommand(int id);
+    void dispatch(int id);
+    void enableCommandsForJob(bool running);
 
     AppState& state_;
     QtPlatform& platform_;
@@ -95,9 +102,11 @@ private:
     TraceView* trace_ = nullptr;
     OverviewStrip* overview_ = nullptr;
     ResultsWindow* results_ = nullptr;
+    JobBar* jobBar_ = nullptr;
     std::map<int, QAction*> actions_;
     QMenu* recentMenu_ = nullptr;
     QLabel* status_ = nullptr; // active file, format, channels, bin width, photons, rate
+    bool closeAfterJob_ = false; // the window was closed while a job ran
 };
 
 } // namespace plask::ui

@@ -133,6 +133,16 @@ bool QtPlatform::runSegmentDialog(SegmentDialogFields& fields, const SegmentDial
     return dialog.exec() == QDialog::Accepted;
 }
 
+JobOutcome QtPlatform::runJob(std::string_view caption, const Job& job)
+{
+    if (window_)
+        window_->jobStarted();
+    const JobOutcome outcome = jobs_.run(caption, job);
+    if (window_)
+        window_->jobEnded();
+    return outcome;
+}
+
 void QtPlatform::redrawTrace()
 {
     if (window_)

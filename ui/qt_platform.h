@@ -5,6 +5,7 @@
 
 #include "core/platform.h"
 #include "ui/desktop_store.h"
+#include "ui/job_runner.h"
 
 #include <QPointer>
 #include <QString>
@@ -41,6 +42,10 @@ public:
     bool editFcsSetup(AnalysisSettings& settings) override;
     bool runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions) override;
 
+    // On a worker thread, the window serving its events meanwhile.
+    JobOutcome runJob(std::string_view caption, const Job& job) override;
+    [[nodiscard]] JobRunner& jobs() { return jobs_; }
+
     void redrawTrace() override;
     void activeChannelChanged(int channel) override;
     void resetNavigator() override;
@@ -59,6 +64,7 @@ protected:
 
 private:
     QPointer<MainWindow> window_;
+    JobRunner jobs_;
     QString lastFolder_ = lastUsedFolder(); // the file dialogs start where the last one ended, also in an earlier run
 };
 

@@ -1,0 +1,113 @@
+#include "gui_fixture.h"
+#include "loaded_stream.h"
+
+#include "correlation/multi_tau.h"
+#include "ui/job_bar.h"
+
+#include <QStatusBar>
+#include <QTimer>
+
+#include <functional>
+#include <random>
+
+namespace plask::testing {
+namespace {
+
+// Counts 0..3 in random order.
+std::vector<std::uint16_t> randomCounts(std::size_t bins)
+{
+    std::vector<std::uint16_t> counts(bins);
+    std::minstd_rand random(7);
+    for (std::uint16_t& count : counts)
+        count = static_cast<std::uint16_t>(random() & 3u);
+    return counts;
+}
+
+class JobTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        start();
+        state.settings().showFcsSetupFirst = 0;
+        state.settings().fcsCalcBinWidth = state.settings().binWidth;
+        platform.holdJobs = true;
+    }
+
+    // Runs `during` once from the event loop while the job waits at its first
+    // progress report, then lets the job go on.
+    void whileRunning(std::function<void()> during)
+    {
+        auto* poll = new QTimer(window.get());
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, during = std::move(during)] {
+            if (!platform.jobHeld.load())
+                return;
+            sawRunning = platform.jobs().running();
+            during();
+            platform.releaseJob();
+            poll->deleteLater();
+        });
+        poll->start(2);
+    }
+
+    bool sawRunning = false;
+};
+
+TEST_F(JobTest, CorrelationRunsOffTheWindowThreadAndCancelLeavesTheSlotAsBefore)
+{
+    loadCounts(state, 0, randomCounts(4'000'000));
+    CorrelationResult& slot = correlationOf(state, 0);
+    slot.curveTitle = "earlier curve";
+    whileRunning([this] {
+        EXPECT_TRUE(child<ui::JobBar>("jobBar").isVisible());
+        EXPECT_FALSE(window->menuAction(ui::cmdOpen)->isEnabled());
+        // A second command is refused with a word in the status bar.
+        window->runCommand(ui::cmdSmooth);
+        EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(QStringLiteral("Busy")));
+        click("jobCancel");
+    });
+    menu(ui::cmdAutocorrelation);
+    EXPECT_TRUE(sawRunning);
+    EXPECT_EQ(slot.kind, correlationNone);
+    EXPECT_FALSE(slot.lags);
+    EXPECT_EQ(slot.curveTitle, "earlier curve");
+    EXPECT_EQ(streamOf(state, 0).smoothPasses, 0u);
+    EXPECT_TRUE(platform.script.dialogs().empty());
+    EXPECT_FALSE(child<ui::JobBar>("jobBar").isVisible());
+    EXPECT_TRUE(window->menuAction(ui::cmdOpen)->isEnabled());
+
+    // Escape cancels too; run to its end, the curve is the correlator's own.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    whileRunning([this] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+    menu(ui::cmdAutocorrelation);
+    EXPECT_EQ(slot.kind, correlationNone);
+
+    streamOf(state, 0).regionEnd = 2'000'000;
+    platform.holdJobs = false;
+    menu(ui::cmdAutocorrelation);
+    ASSERT_EQ(slot.kind, correlationAuto);
+    CorrelationResult inline_;
+    prepareCorrelation(inline_, 0, 2'000'000, state.settings().fcsMultiTauStep, state.settings().binWidth);
+    ASSERT_EQ(allocateLagChannels(inline_), 0);
+    ASSERT_TRUE(autocorrelate(streamOf(state, 0), inline_, 0, 2'000'000));
+    ASSERT_EQ(slot.lagCount, inline_.lagCount);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(slot.lagCount); ++i)
+        EXPECT_EQ(slot.lags[i].g, inline_.lags[i].g) << i;
+}
+
+TEST_F(JobTest, ClosingTheWindowDuringARunCancelsWaitsAndCloses)
+{
+    loadCounts(state, 0, randomCounts(4'000'000));
+    whileRunning([this] { window->close(); });
+    menu(ui::cmdAutocorrelation);
+    EXPECT_TRUE(sawRunning);
+    EXPECT_EQ(correlationOf(state, 0).kind, correlationNone);
+    QTest::qWait(20); // the close waits for the command to return
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(isLoaded(state, 0));
+    EXPECT_TRUE(std::filesystem::exists(folder / "plask.ini"));
+}
+
+} // namespace
+} // namespace plask::testing
