@@ -2,6 +2,7 @@
 
 #include "analysis/burst_detection.h"
 #include "analysis/burst_messages.h"
+#include "core/silent_platform.h"
 #include "view/panel_settings.h"
 #include "view/shell_commands.h"
 
@@ -16,7 +17,7 @@ double backgroundPerBinFor(const PhotonStream& stream, const AnalysisSettings& s
 }
 
 int measureBursts(const PhotonStream& stream, BurstSet& set, const AnalysisSettings& settings,
-    BurstHistograms& histograms, Platform& platform)
+    BurstHistograms& histograms, Platform& platform, Progress& progress)
 {
     // As unsigned numbers these would set the block searches running over billions of bins.
     if (settings.subMinBins < 0 || settings.minPhotonsPerBurst < 0)
@@ -33,8 +34,9 @@ int measureBursts(const PhotonStream& stream, BurstSet& set, const AnalysisSetti
 
     if (const int allocated = allocateBurstSet(set, stream); allocated > 1)
         return allocated;
-    if (scanBursts(stream, set, settings.subtractBackground != 0) == burstSetFull)
-        return burstSetFull;
+    const int scan = scanBursts(stream, set, settings.subtractBackground != 0, progress);
+    if (scan == burstSetFull || scan == burstCancelled)
+        return scan;
     if (set.burstCount == 0)
         return burstNoneAccepted;
     updateBurstHistograms(set, settings, histograms, platform);
@@ -46,9 +48,24 @@ int analyseBursts(AppState& state, Platform& platform, const PhotonStream& strea
 {
     endBackgroundSelection(state, platform);
     readPanelSettings(state, platform);
-    const int result = measureBursts(stream, set, state.settings(), state.histograms, platform);
+    const AnalysisSettings settings = state.settings();
+    BurstSet scratch;
+    BurstHistograms histograms = state.histograms;
+    SilentPlatform quiet;
+    int result = burstUnspecified;
+    const JobOutcome outcome = platform.runJob("Burst Analysis", [&](Progress& progress) {
+        result = measureBursts(stream, scratch, settings, histograms, quiet, progress);
+    });
+    if (outcome == JobOutcome::cancelled || result == burstCancelled)
+        return burstCancelled;
+    if (result == burstMemoryError || result == burstNoTrigger || result == burstParameterRefused)
+        return result;
+    set = std::move(scratch);
     if (result != burstRunOk)
         return result;
+    state.histograms = histograms;
+    for (int row = histogramPhotons; row <= histogramIntervals; ++row)
+        platform.refreshHistogramChart(row);
     if (&set == &burstSetOf(state, channel)) {
         state.burstDataPresent.at(static_cast<std::size_t>(channel)) = 1;
         state.burstDataSaved.at(static_cast<std::size_t>(channel)) = 0;
@@ -75,6 +92,8 @@ void runBurstAnalysis(AppState& state, Platform& platform)
         const WaitCursor busy(platform);
         result = analyseBursts(state, platform, stream, burstSetOf(state, channel), channel);
     }
+    if (result == burstCancelled)
+        return;
     if (result > burstAnalysisSuccessful)
         platform.showMessage(burstMessageText(result), burstErrorCaption, Owner::mainWindow);
     if (!state.resultsShown)

@@ -21,12 +21,15 @@ inline constexpr int commandBurstAnalysis = 40016;
 // burstMessageText. A negative sub-minimum or minimum photon count is refused
 // before anything changes.
 [[nodiscard]] int measureBursts(const PhotonStream& stream, BurstSet& set, const AnalysisSettings& settings,
-    BurstHistograms& histograms, Platform& platform);
+    BurstHistograms& histograms, Platform& platform, Progress& progress = noProgress());
 
 // The run as the program performs it: ends a pending background selection,
 // takes the control panel into the settings, measures, marks the channel's
 // result present and unsaved when `set` is that channel's own, and refreshes
-// the statistics panel of the active channel.
+// the statistics panel of the active channel. The search runs as a job into
+// scratch data: burstCancelled leaves the set and the histograms as they were,
+// and so do the codes of a run that could not start (memory, no trigger,
+// refused parameters).
 [[nodiscard]] int analyseBursts(AppState& state, Platform& platform, const PhotonStream& stream, BurstSet& set,
     int channel);
 

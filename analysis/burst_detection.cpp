@@ -243,15 +243,22 @@ std::uint64_t detectBurst(std::uint32_t triggerBin, const PhotonStream& stream, 
     return n + 1;
 }
 
-int scanBursts(const PhotonStream& stream, BurstSet& set, bool subtractBackground)
+int scanBursts(const PhotonStream& stream, BurstSet& set, bool subtractBackground, Progress& progress)
 {
+    constexpr std::uint64_t reportBins = std::uint64_t { 1 } << 20;
     set.burstCount = 0;
     BurstScanState scan;
     scan.subtractBackground = subtractBackground;
     const std::span<const std::uint16_t> counts = stream.bins();
     const auto capacity = static_cast<std::uint32_t>(std::max(set.capacity, 0));
     std::uint64_t i = nextTriggerBin(counts, 0, set.triggerLevel);
+    std::uint64_t nextReport = reportBins;
     while (i < counts.size()) {
+        if (i >= nextReport) {
+            if (!progress.step(static_cast<double>(i) / static_cast<double>(counts.size())))
+                return 8;
+            nextReport = i + reportBins;
+        }
         i = detectBurst(static_cast<std::uint32_t>(i), stream, set, scan);
         if (set.burstCount >= capacity)
             return 5;

@@ -4,6 +4,7 @@
 
 #include "core/burst_set.h"
 #include "core/photon_stream.h"
+#include "core/progress.h"
 
 #include <cstdint>
 #include <span>
@@ -30,8 +31,9 @@ struct BurstScanState {
 [[nodiscard]] int allocateBurstSet(BurstSet& set, const PhotonStream& stream);
 
 // Searches the whole stream with the parameters stored in the set: 1 when the
-// end was reached, 5 when the set became full. Fills the intervals.
-int scanBursts(const PhotonStream& stream, BurstSet& set, bool subtractBackground);
+// end was reached, 5 when the set became full, 8 when `progress` answered a
+// cancel (reported every 2^20 bins searched). Fills the intervals.
+int scanBursts(const PhotonStream& stream, BurstSet& set, bool subtractBackground, Progress& progress = noProgress());
 
 // Examines the candidate triggered at bin `triggerBin`; records it when it
 // holds enough photons. Returns the bin at which the search goes on.

@@ -16,6 +16,7 @@ enum BurstResult : int {
     burstSetFull = 5,
     burstUnspecified = 6,
     burstParameterRefused = 7, // a negative sub-minimum or minimum photon count
+    burstCancelled = 8, // the run was cancelled: nothing changed, nothing to show
 };
 
 inline constexpr std::string_view burstErrorCaption = "Burst Analysis parameter error";

@@ -63,4 +63,20 @@ std::vector<std::uint64_t> tallyCountValues(std::span<const std::uint16_t> count
     return tally;
 }
 
+std::optional<std::vector<std::uint64_t>> tallyCountValues(
+    std::span<const std::uint16_t> counts, std::uint16_t top, Progress& progress)
+{
+    constexpr std::size_t piece = std::size_t { 1 } << 22;
+    std::vector<std::uint64_t> tally(std::size_t { top } + 1, 0);
+    for (std::size_t first = 0; first < counts.size(); first += piece) {
+        if (first > 0 && !progress.step(static_cast<double>(first) / static_cast<double>(counts.size())))
+            return std::nullopt;
+        const std::vector<std::uint64_t> part
+            = tallyCountValues(counts.subspan(first, std::min(piece, counts.size() - first)), top);
+        for (std::size_t v = 0; v < tally.size(); ++v)
+            tally[v] += part[v];
+    }
+    return tally;
+}
+
 } // namespace plask

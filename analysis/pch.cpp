@@ -37,6 +37,12 @@ void releasePch(PchResult& pch)
 
 bool computePch(const PhotonStream& stream, PchResult& pch, std::uint32_t first, std::uint32_t last)
 {
+    return computePch(stream, pch, first, last, noProgress());
+}
+
+bool computePch(
+    const PhotonStream& stream, PchResult& pch, std::uint32_t first, std::uint32_t last, Progress& progress)
+{
     releasePch(pch);
     const std::span<std::uint16_t> bins = stream.bins();
     const std::size_t end = std::min<std::size_t>(std::size_t { last } + 1, bins.size());
@@ -46,7 +52,11 @@ bool computePch(const PhotonStream& stream, PchResult& pch, std::uint32_t first,
     auto frequency = PageArray<double>::allocate(points);
     if (!photonsPerBin || !frequency)
         return false;
-    const std::vector<std::uint64_t> tally = tallyCountValues(bins.subspan(begin, end - begin), stream.maxCount);
+    const std::optional<std::vector<std::uint64_t>> counted
+        = tallyCountValues(bins.subspan(begin, end - begin), stream.maxCount, progress);
+    if (!counted)
+        return false;
+    const std::vector<std::uint64_t>& tally = *counted;
     for (std::uint32_t v = 0; v < points; ++v) {
         photonsPerBin[v] = v;
         frequency[v] = static_cast<double>(tally[v]);
@@ -79,8 +89,20 @@ bool runPchCommand(AppState& state, Platform& platform)
     }
     endBackgroundSelection(state, platform);
     const PhotonStream& stream = streamOf(state, channel);
-    const WaitCursor busy(platform);
-    return computePch(stream, state.pch, 0, stream.length - 1);
+    // Counted into a scratch result on the worker; a cancel keeps the last one.
+    PchResult scratch;
+    bool computed = false;
+    const JobOutcome outcome = platform.runJob("PCH", [&](Progress& progress) {
+        computed = computePch(stream, scratch, 0, stream.length - 1, progress);
+    });
+    if (outcome == JobOutcome::cancelled)
+        return false;
+    if (!computed) {
+        releasePch(state.pch);
+        return false;
+    }
+    state.pch = std::move(scratch);
+    return true;
 }
 
 int savePchCommand(AppState& state, Platform& platform)

@@ -19,6 +19,9 @@ inline constexpr std::string_view pchErrorCaption = "PCH Error";
 // Fills the result from bins first..last (clipped to the stream): one point
 // per count value 0..maxCount. False, with the result emptied, when memory ran out.
 [[nodiscard]] bool computePch(const PhotonStream& stream, PchResult& pch, std::uint32_t first, std::uint32_t last);
+// The same with progress; false also, the result emptied, on a cancel.
+[[nodiscard]] bool computePch(
+    const PhotonStream& stream, PchResult& pch, std::uint32_t first, std::uint32_t last, Progress& progress);
 
 // Frees the arrays and zeroes the sizes, as the page's "Close" does.
 void releasePch(PchResult& pch);

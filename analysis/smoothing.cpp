@@ -72,6 +72,23 @@ namespace {
         return true;
     }
 
+    // The smoothed positions h .. n - h - 1 of `input` for a usable width.
+    void filterWidth(int width, const float* in, std::size_t n, float* out, const FilterRow& row)
+    {
+        switch (width) {
+        case 5:
+            return filterPositions<5>(in, n, out, row);
+        case 7:
+            return filterPositions<7>(in, n, out, row);
+        case 9:
+            return filterPositions<9>(in, n, out, row);
+        case 11:
+            return filterPositions<11>(in, n, out, row);
+        default:
+            return filterPositions<13>(in, n, out, row);
+        }
+    }
+
     [[nodiscard]] std::uint16_t toCount(float value)
     {
         // Truncation towards zero, kept within the 16-bit count range.
@@ -87,18 +104,7 @@ bool savitzkyGolay(std::span<const float> input, int width, std::span<float> out
 {
     return runFilter(input, width, output, clearOutput,
         [width](const float* in, std::size_t n, float* out, const FilterRow& row) {
-            switch (width) {
-            case 5:
-                return filterPositions<5>(in, n, out, row);
-            case 7:
-                return filterPositions<7>(in, n, out, row);
-            case 9:
-                return filterPositions<9>(in, n, out, row);
-            case 11:
-                return filterPositions<11>(in, n, out, row);
-            default:
-                return filterPositions<13>(in, n, out, row);
-            }
+            filterWidth(width, in, n, out, row);
         });
 }
 
@@ -116,19 +122,40 @@ bool savitzkyGolayReference(std::span<const float> input, int width, std::span<f
         });
 }
 
-SmoothResult smoothStream(PhotonStream& stream, int width)
+SmoothResult smoothCounts(
+    std::span<const std::uint16_t> counts, int width, std::span<std::uint16_t> out, Progress& progress)
 {
-    const std::span<std::uint16_t> counts = stream.bins();
-    if (!usableWidth(width) || counts.size() < static_cast<std::size_t>(width))
+    const std::size_t n = counts.size();
+    if (!usableWidth(width) || n < static_cast<std::size_t>(width) || out.size() < n)
         return SmoothResult::skipped;
-    const auto input = PageArray<float>::allocate(counts.size());
-    const auto output = PageArray<float>::allocate(counts.size());
+    const auto input = PageArray<float>::allocate(n);
+    const auto output = PageArray<float>::allocate(n);
     if (!input || !output)
         return SmoothResult::noMemory;
     std::copy(counts.begin(), counts.end(), input.data());
     // The output block is fresh and zero-filled, so the sums start at 0.
-    (void)savitzkyGolay(input.first(counts.size()), width, output.first(counts.size()), false);
-    std::transform(output.data(), output.data() + counts.size(), counts.begin(), toCount);
+    // Every position is computed alone, so pieces give the same values as
+    // one pass over the whole stream.
+    constexpr std::size_t piece = std::size_t { 1 } << 20;
+    const FilterRow& row = rowFor(width);
+    const auto h = static_cast<std::size_t>(width - 1) / 2;
+    for (std::size_t first = h; first + h < n; first += piece) {
+        if (first > h && !progress.step(static_cast<double>(first) / static_cast<double>(n)))
+            return SmoothResult::cancelled;
+        const std::size_t end = std::min(first + piece, n - h);
+        filterWidth(width, input.data() + (first - h), end - first + 2 * h, output.data() + (first - h), row);
+    }
+    copyEdges(output.first(n), n, h);
+    std::transform(output.data(), output.data() + n, out.begin(), toCount);
+    return SmoothResult::done;
+}
+
+SmoothResult smoothStream(PhotonStream& stream, int width)
+{
+    const std::span<std::uint16_t> counts = stream.bins();
+    const SmoothResult result = smoothCounts(counts, width, counts);
+    if (result != SmoothResult::done)
+        return result;
     const CountRange range = countRange(counts);
     stream.maxCount = range.max;
     stream.minCount = range.min;
@@ -153,10 +180,26 @@ void runSmoothCommand(AppState& state, Platform& platform)
     PhotonStream& stream = streamOf(state, channel);
     if (stream.smoothPasses > 0 && !platform.askYesNo(alreadyFilteredQuestion(stream.smoothPasses), smoothAgainCaption))
         return;
-    SmoothResult result = SmoothResult::skipped;
-    {
+    // Smoothed into scratch counts on the worker; the channel takes them only
+    // when the pass ran to its end.
+    const int width = state.settings().sgFilterWidth;
+    const std::span<std::uint16_t> counts = stream.bins();
+    PageArray<std::uint16_t> smoothed = PageArray<std::uint16_t>::allocate(counts.size());
+    SmoothResult result = smoothed ? SmoothResult::skipped : SmoothResult::noMemory;
+    if (smoothed) {
         const WaitCursor busy(platform);
-        result = smoothStream(stream, state.settings().sgFilterWidth);
+        const JobOutcome outcome = platform.runJob("Smooth Data", [&](Progress& progress) {
+            result = smoothCounts(counts, width, smoothed.first(counts.size()), progress);
+        });
+        if (outcome == JobOutcome::cancelled || result == SmoothResult::cancelled)
+            return;
+    }
+    if (result == SmoothResult::done) {
+        std::copy_n(smoothed.data(), counts.size(), counts.begin());
+        const CountRange range = countRange(counts);
+        stream.maxCount = range.max;
+        stream.minCount = range.min;
+        ++stream.smoothPasses;
     }
     if (result == SmoothResult::noMemory) {
         platform.showMessage("Could not reserve needed memory.", "Memory Error", Owner::mainWindow);

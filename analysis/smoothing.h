@@ -2,6 +2,7 @@
 // Savitzky-Golay smoothing of a photon stream, in place.
 
 #include "core/app_state.h"
+#include "core/progress.h"
 #include "core/platform.h"
 
 #include <cstdint>
@@ -16,6 +17,7 @@ enum class SmoothResult {
     done,
     skipped, // a width outside 5..13 (odd), or a stream shorter than the window: counts unchanged
     noMemory, // counts unchanged
+    cancelled, // a Progress answered a cancel: output incomplete
 };
 
 // The quadratic/cubic smoothing filter on single-precision data. Every
@@ -35,6 +37,11 @@ bool savitzkyGolayReference(std::span<const float> input, int width, std::span<f
 // towards zero and kept within 0..65535; the count range is recomputed and
 // smoothPasses counts the pass.
 SmoothResult smoothStream(PhotonStream& stream, int width);
+
+// The smoothed counts of smoothStream written to `out` (as long as `counts`,
+// which it may be), reporting progress every 2^20 positions.
+SmoothResult smoothCounts(
+    std::span<const std::uint16_t> counts, int width, std::span<std::uint16_t> out, Progress& progress = noProgress());
 
 // The question asked before smoothing data that were smoothed before.
 [[nodiscard]] std::string alreadyFilteredQuestion(std::uint32_t passes);

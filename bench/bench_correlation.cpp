@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -86,6 +87,33 @@ void crossCorrelation(benchmark::State& state)
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * n));
 }
 
+// A progress that is asked like the desktop program's (a virtual call that
+// reads an atomic), to price the block-boundary checks against `autocorrelation`.
+class ListeningProgress final : public Progress {
+public:
+    bool step(double fractionDone) override
+    {
+        fraction.store(fractionDone, std::memory_order_relaxed);
+        return !cancel.load(std::memory_order_relaxed);
+    }
+    std::atomic<double> fraction { 0.0 };
+    std::atomic<bool> cancel { false };
+};
+
+void autocorrelationWithProgress(benchmark::State& state)
+{
+    const auto n = static_cast<std::size_t>(state.range(0));
+    const int step = static_cast<int>(state.range(1));
+    const PhotonStream& stream = streamOfLength(n, 0);
+    ListeningProgress progress;
+    for (auto _ : state) {
+        CorrelationResult result = prepared(n, step);
+        benchmark::DoNotOptimize(autocorrelate(stream, result, 0, static_cast<std::uint32_t>(n - 1), progress));
+        benchmark::DoNotOptimize(result.lags[0].g);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * n));
+}
+
 void plainLoops(benchmark::State& state)
 {
     const auto n = static_cast<std::size_t>(state.range(0));
@@ -106,6 +134,10 @@ BENCHMARK(autocorrelation)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(crossCorrelation)
+    ->ArgsProduct({ { 1'000'000, 10'000'000, 100'000'000 }, { 8, 32 } })
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(autocorrelationWithProgress)
     ->ArgsProduct({ { 1'000'000, 10'000'000, 100'000'000 }, { 8, 32 } })
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

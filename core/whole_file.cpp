@@ -62,7 +62,7 @@ namespace {
     }
 } // namespace
 
-WholeFile readWholeFile(const std::string& path, const ChunkVisitor& visit)
+WholeFile readWholeFile(const std::string& path, const ChunkVisitor& visit, Progress& progress)
 {
     WholeFile file;
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -99,6 +99,11 @@ WholeFile readWholeFile(const std::string& path, const ChunkVisitor& visit)
         if (visit)
             visit({ bytes + done, static_cast<std::size_t>(n) });
         done += static_cast<std::size_t>(n);
+        if (!progress.step(static_cast<double>(done) / static_cast<double>(size))) {
+            file.block.reset();
+            file.result = readCancelled;
+            return file;
+        }
     }
     if (done == 0) {
         file.block.reset();

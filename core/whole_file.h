@@ -3,6 +3,7 @@
 // half-written file behind, with plain POSIX calls.
 
 #include "core/page_block.h"
+#include "core/progress.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,7 @@ inline constexpr int readOk = 0;
 inline constexpr int readCannotOpen = 1; // missing, not a regular file, or a read error
 inline constexpr int readNoMemory = 2; // a block could not be allocated
 inline constexpr int readNothing = 3; // the file holds no bytes (or nothing usable)
+inline constexpr int readCancelled = 9; // the read was cancelled (no message)
 
 struct WholeFile {
     int result = readOk;
@@ -34,8 +36,10 @@ struct WholeFile {
 // it is still in the cache.
 using ChunkVisitor = std::function<void(std::span<const std::uint8_t>)>;
 
-// Reads a regular file whole into one page block.
-[[nodiscard]] WholeFile readWholeFile(const std::string& path, const ChunkVisitor& visit = {});
+// Reads a regular file whole into one page block, reporting the fraction
+// read after every piece; readCancelled when `progress` answers a cancel.
+[[nodiscard]] WholeFile readWholeFile(
+    const std::string& path, const ChunkVisitor& visit = {}, Progress& progress = noProgress());
 
 // The first bytes of a file (at most `bytes.size()`); the count read, or -1
 // when the file cannot be opened.

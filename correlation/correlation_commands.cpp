@@ -15,9 +15,10 @@ namespace plask {
 namespace {
     // Reads the file again at the correlation bin width. The loader shows
     // its own messages; a memory shortage gets the memory message here.
-    bool rereadStream(Platform& platform, const PhotonStream& source, PhotonStream& scratch, double binWidthUs)
+    bool rereadStream(Platform& platform, const PhotonStream& source, PhotonStream& scratch, double binWidthUs,
+        Progress& progress)
     {
-        const int code = loadForCorrelation(platform, source.filePath, scratch, binWidthUs, source.selection);
+        const int code = loadForCorrelation(platform, source.filePath, scratch, binWidthUs, source.selection, progress);
         if (code == readNoMemory)
             platform.showMessage(memoryErrorText, memoryErrorCaption);
         return code == 0;
@@ -79,14 +80,14 @@ namespace {
                 job.first = stream.regionStart;
                 job.last = stream.regionEnd;
                 if (reread) {
-                    if (!rereadStream(messages, stream, directCopy, calcBinWidth))
+                    if (!rereadStream(messages, stream, directCopy, calcBinWidth, progress))
                         return;
                     direct = &directCopy;
                     delayed = &directCopy;
                     job.first = rescaleBinIndex(stream.regionStart, stream, directCopy);
                     job.last = rescaleBinIndex(stream.regionEnd, stream, directCopy);
                     if (kind == correlationCross) {
-                        if (!rereadStream(messages, reference, delayedCopy, calcBinWidth))
+                        if (!rereadStream(messages, reference, delayedCopy, calcBinWidth, progress))
                             return;
                         delayed = &delayedCopy;
                         job.last = rescaleBinIndex(stream.regionEnd, reference, delayedCopy);

@@ -217,7 +217,8 @@ int sniffFileType(const std::string& path)
     return fileTypeNone;
 }
 
-int readCorrelatorStream(Platform& platform, const std::string& path, PhotonStream& stream, double binWidthUs)
+int readCorrelatorStream(
+    Platform& platform, const std::string& path, PhotonStream& stream, double binWidthUs, Progress& progress)
 {
     // The totals are added up while each piece of the file is still cached.
     DataTotals totals;
@@ -226,7 +227,7 @@ int readCorrelatorStream(Platform& platform, const std::string& path, PhotonStre
         const std::size_t skip = std::min(chunk.size(), headerBytes - std::min(offset, headerBytes));
         addTotals(chunk.subspan(skip), totals);
         offset += chunk.size();
-    });
+    }, progress);
     if (file.result != readOk)
         return file.result;
     return decodeWithTotals(platform, file.bytes(), totals, stream, binWidthUs);

@@ -5,6 +5,7 @@
 // interval since the previous photon in clock ticks.
 
 #include "core/photon_stream.h"
+#include "core/progress.h"
 #include "core/whole_file.h"
 
 #include <cstdint>
@@ -32,7 +33,10 @@ inline constexpr int readRefused = 6; // a photon count file refused (message sh
 // readBinBelowTick; the last two show their own message, owned by no window.
 // Arrival times are summed in 64 bits, a bin saturates at 65535 and a
 // trailing run of 0xFF bytes without its final byte is ignored.
-int readCorrelatorStream(Platform& platform, const std::string& path, PhotonStream& stream, double binWidthUs);
+// The read reports progress piece by piece and ends with readCancelled when
+// `progress` answers a cancel.
+int readCorrelatorStream(Platform& platform, const std::string& path, PhotonStream& stream, double binWidthUs,
+    Progress& progress = noProgress());
 
 // The same for a file already in memory (header included).
 int decodeCorrelatorStream(

@@ -1,5 +1,6 @@
 #include "formats/load_workflow.h"
 
+#include "core/deferred_messages.h"
 #include "formats/correlator_file.h"
 #include "core/file_names.h"
 #include "formats/photon_count_file.h"
@@ -55,15 +56,15 @@ namespace {
         return true;
     }
 
-    int readStreamFile(
-        Platform& platform, Owner owner, int type, const std::string& path, PhotonStream& stream, double binWidthUs)
+    int readStreamFile(Platform& platform, Owner owner, int type, const std::string& path, PhotonStream& stream,
+        double binWidthUs, Progress& progress = noProgress())
     {
         stream.fileType = static_cast<std::uint32_t>(type);
         if (type == fileTypeTimeTagged)
             return readTimeTagStream(platform, owner, path, stream, binWidthUs);
         if (type == fileTypePhotonCount)
             return readPhotonCountFile(platform, owner, path, stream);
-        return readCorrelatorStream(platform, path, stream, binWidthUs);
+        return readCorrelatorStream(platform, path, stream, binWidthUs, progress);
     }
 
     // A refused stream leaves the channel empty.
@@ -141,11 +142,22 @@ bool loadStream(AppState& state, Platform& platform, int channel, double binWidt
     const WaitCursor busy(platform);
     PhotonStream& stream = streamOf(state, channel);
     releaseStream(stream);
-    stream.filePath = *path;
-    stream.fileTitle = fileNameOf(*path);
-    stream.selection = selection;
-
-    const int result = readStreamFile(platform, Owner::mainWindow, type, *path, stream, binWidthUs);
+    // The reader fills a scratch record on the worker; the channel takes it
+    // only when the read was not cancelled, so a Cancel leaves it empty.
+    PhotonStream scratch = std::move(stream);
+    stream = PhotonStream {};
+    scratch.filePath = *path;
+    scratch.fileTitle = fileNameOf(*path);
+    scratch.selection = selection;
+    DeferredMessages messages;
+    int result = readCannotOpen;
+    const JobOutcome outcome = platform.runJob("Open", [&](Progress& progress) {
+        result = readStreamFile(messages, Owner::mainWindow, type, *path, scratch, binWidthUs, progress);
+    });
+    if (outcome == JobOutcome::cancelled || result == readCancelled)
+        return false;
+    stream = std::move(scratch);
+    messages.replay(platform);
     if (result == readTimeTagRefused) {
         releaseStream(stream);
         return false;
@@ -200,7 +212,7 @@ void finishLoad(AppState& state, Platform& platform, int channel)
 }
 
 int loadForCorrelation(Platform& platform, const std::string& path, PhotonStream& scratch, double binWidthUs,
-    const PhotonSelection& selection)
+    const PhotonSelection& selection, Progress& progress)
 {
     const int type = streamFileType(path);
     if (type == fileTypeNone) {
@@ -210,7 +222,7 @@ int loadForCorrelation(Platform& platform, const std::string& path, PhotonStream
     // Nothing of an earlier load may survive a failed one.
     releaseStream(scratch);
     scratch.selection = selection;
-    return readStreamFile(platform, Owner::none, type, path, scratch, binWidthUs);
+    return readStreamFile(platform, Owner::none, type, path, scratch, binWidthUs, progress);
 }
 
 } // namespace plask

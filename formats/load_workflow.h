@@ -35,6 +35,6 @@ void finishLoad(AppState& state, Platform& platform, int channel);
 // result, or 1 after "Error opening file." for a file of unknown type. A
 // time-tag file is read with `selection`, the loaded stream's choice.
 int loadForCorrelation(Platform& platform, const std::string& path, PhotonStream& scratch, double binWidthUs,
-    const PhotonSelection& selection = {});
+    const PhotonSelection& selection = {}, Progress& progress = noProgress());
 
 } // namespace plask

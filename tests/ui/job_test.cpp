@@ -1,3 +1,4 @@
+#include "correlator_file_writer.h"
 #include "gui_fixture.h"
 #include "loaded_stream.h"
 
@@ -107,6 +108,35 @@ TEST_F(JobTest, ClosingTheWindowDuringARunCancelsWaitsAndCloses)
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(isLoaded(state, 0));
     EXPECT_TRUE(std::filesystem::exists(folder / "plask.ini"));
+}
+
+TEST_F(JobTest, CancelledOpenLeavesTheChannelEmptyAndAVanishedFileIsReported)
+{
+    const std::filesystem::path file = folder / "run.dat";
+    writeCorrelatorFile(file, randomCounts(3'000'000));
+    platform.script.openFileAnswers.push_back(file.string());
+    whileRunning([this] { click("jobCancel"); });
+    menu(ui::cmdOpen);
+    EXPECT_TRUE(sawRunning);
+    EXPECT_FALSE(isLoaded(state, 0));
+    EXPECT_FALSE(streamOf(state, 0).counts);
+    EXPECT_TRUE(platform.script.dialogs().empty());
+
+    platform.holdJobs = false;
+    platform.script.openFileAnswers.push_back(file.string());
+    menu(ui::cmdOpen);
+    ASSERT_TRUE(isLoaded(state, 0));
+    EXPECT_GT(streamOf(state, 0).length, 2'999'000u); // up to the last photon
+
+    // The file goes away after loading: the re-read at another bin width
+    // says so and leaves the slot alone.
+    std::filesystem::remove(file);
+    state.settings().fcsCalcBinWidth = 2.0;
+    menu(ui::cmdAutocorrelation);
+    ASSERT_EQ(platform.script.dialogs().size(), 1u);
+    EXPECT_EQ(platform.script.dialogs()[0].text, "Error opening file.");
+    EXPECT_EQ(correlationOf(state, 0).kind, correlationNone);
+    EXPECT_TRUE(isLoaded(state, 0));
 }
 
 } // namespace
