@@ -181,6 +181,10 @@ void MainWindow::fillRecentFilesMenu()
 
 void MainWindow::openFile(const QString& path)
 {
+    // A drop or a recent file while a job runs would ask and release the
+    // channel under it: refused like the other commands.
+    if (refusedDuringJob(cmdOpen))
+        return;
     if (!QFileInfo::exists(path)) {
         platform_.showMessage("Error opening file.", "File I/O Error", Owner::mainWindow);
         return;
@@ -228,11 +232,16 @@ QAction* MainWindow::menuAction(int id) const
 
 void MainWindow::runCommand(int id)
 {
-    if (platform_.jobs().running() && !runsDuringJob(id)) {
-        statusBar()->showMessage(tr("Busy: wait for the running computation to end, or press Cancel (Esc)."), 5000);
-        return;
-    }
-    dispatch(id);
+    if (!refusedDuringJob(id))
+        dispatch(id);
+}
+
+bool MainWindow::refusedDuringJob(int id)
+{
+    if (!platform_.jobs().running() || runsDuringJob(id))
+        return false;
+    statusBar()->showMessage(tr("Busy: wait for the running computation to end, or press Cancel (Esc)."), 5000);
+    return true;
 }
 
 void MainWindow::jobStarted() { enableCommandsForJob(true); }

@@ -93,6 +93,8 @@ private:
     void showData();
     bool runAnalysisCommand(int id);
     void dispatch(int id);
+    // True, after a word in the status bar, when a job runs and `id` may not run beside it.
+    bool refusedDuringJob(int id);
     void enableCommandsForJob(bool running);
 
     AppState& state_;
