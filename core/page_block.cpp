@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -13,6 +14,20 @@ namespace {
     // Blocks this large ask for transparent huge pages: the first touch of a
     // fresh 4 KiB page is expensive, and a 2 MiB page is faulted in once.
     constexpr std::size_t hugePageThreshold = std::size_t { 4 } << 20;
+
+    // The innermost PageAllocationFailure of this thread and the allocations it still allows.
+    thread_local const PageAllocationFailure* failure = nullptr;
+    thread_local std::size_t allocationsLeft = 0;
+
+    bool failureRequested()
+    {
+        if (failure == nullptr)
+            return false;
+        if (allocationsLeft == 0)
+            return true;
+        --allocationsLeft;
+        return false;
+    }
 
     std::size_t roundUpToPages(std::size_t bytes)
     {
@@ -30,9 +45,21 @@ std::size_t pageSize()
     return size;
 }
 
+PageAllocationFailure::PageAllocationFailure(std::size_t succeeding)
+    : previous_(std::exchange(failure, this))
+    , previousLeft_(std::exchange(allocationsLeft, succeeding))
+{
+}
+
+PageAllocationFailure::~PageAllocationFailure()
+{
+    failure = previous_;
+    allocationsLeft = previousLeft_;
+}
+
 void* allocatePages(std::size_t bytes)
 {
-    if (bytes == 0 || bytes > SIZE_MAX - pageSize())
+    if (bytes == 0 || bytes > SIZE_MAX - pageSize() || failureRequested())
         return nullptr;
     const std::size_t rounded = roundUpToPages(bytes);
     void* block = mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -62,7 +89,7 @@ PageBlock PageBlock::allocate(std::size_t bytes)
 
 bool PageBlock::resize(std::size_t bytes)
 {
-    if (data_ == nullptr || bytes == 0 || bytes > SIZE_MAX - pageSize())
+    if (data_ == nullptr || bytes == 0 || bytes > SIZE_MAX - pageSize() || failureRequested())
         return false;
     const std::size_t oldRounded = roundUpToPages(bytes_);
     const std::size_t newRounded = roundUpToPages(bytes);

@@ -16,6 +16,21 @@ namespace plask {
 // pages, or nullptr when the system refuses or `bytes` is 0.
 [[nodiscard]] void* allocatePages(std::size_t bytes);
 
+// While one lives, this thread's page allocations succeed `succeeding` more
+// times and then fail, as when the system runs out of memory: the seam the
+// tests of the memory-failure paths use. Scopes nest.
+class PageAllocationFailure {
+public:
+    explicit PageAllocationFailure(std::size_t succeeding);
+    ~PageAllocationFailure();
+    PageAllocationFailure(const PageAllocationFailure&) = delete;
+    PageAllocationFailure& operator=(const PageAllocationFailure&) = delete;
+
+private:
+    const PageAllocationFailure* previous_;
+    std::size_t previousLeft_;
+};
+
 // Releases a block from allocatePages; `bytes` is the size that was asked for.
 void freePages(void* block, std::size_t bytes);
 

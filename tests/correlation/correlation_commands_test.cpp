@@ -161,6 +161,36 @@ namespace {
         EXPECT_EQ(state.correlations[0].calcBinWidthUs, 1.0);
     }
 
+    // Whichever allocation fails first (the files read again, the lag
+    // channels, the correlator's scratch), the command says so once and files
+    // no curve; with room for all of them it correlates.
+    TEST_F(Commands, EveryMemoryShortageGivesTheMemoryMessageAndNoCurve)
+    {
+        testing::openInto(state, platform, 0, path1);
+        testing::openInto(state, platform, 1, path2);
+        state.settings().fcsCalcBinWidth = 2.0;
+        const PlatformCall memoryMessage { "showMessage", std::string(memoryErrorText), std::string(memoryErrorCaption) };
+        for (const bool cross : { false, true }) {
+            std::size_t allowed = 0;
+            for (;; ++allowed) {
+                ASSERT_LT(allowed, 12u);
+                platform.clear();
+                state.correlations[1] = CorrelationResult {};
+                {
+                    const PageAllocationFailure shortage(allowed);
+                    cross ? crossCorrelationCommand(state, platform, 1) : autocorrelationCommand(state, platform, 1);
+                }
+                if (platform.callsNamed("showMessage").empty())
+                    break;
+                EXPECT_EQ(platform.callsNamed("showMessage"), std::vector<PlatformCall> { memoryMessage }) << allowed;
+                EXPECT_EQ(state.correlations[1].lagCount, 0) << allowed;
+                EXPECT_FALSE(state.correlations[1].lags) << allowed;
+            }
+            EXPECT_GE(allowed, cross ? 4u : 3u); // each file's bytes and counts, the lag channels
+            EXPECT_GT(state.correlations[1].lagCount, 0);
+        }
+    }
+
     TEST_F(Commands, RegionShorterThanFourStepsIsRefused)
     {
         testing::openInto(state, platform, 0, path1);
