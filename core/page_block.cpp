@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -29,10 +30,44 @@ namespace {
         return false;
     }
 
+    // Blocks up to this size come from the heap: a mapping of its own costs a
+    // TLB flush when it is unmapped, which dominates for many small blocks.
+    constexpr std::size_t heapBlockLimit = std::size_t { 128 } << 10;
+
     std::size_t roundUpToPages(std::size_t bytes)
     {
         const std::size_t page = pageSize();
         return (bytes / page + (bytes % page != 0 ? 1 : 0)) * page;
+    }
+
+    // Whether a block of this rounded size lives on the heap; a pure function
+    // of the size, so that freeing and resizing know where a block came from.
+    bool onHeap(std::size_t rounded) { return rounded <= heapBlockLimit; }
+
+    void* mapPages(std::size_t rounded)
+    {
+        if (onHeap(rounded)) {
+            void* block = std::aligned_alloc(pageSize(), rounded);
+            if (block != nullptr)
+                std::memset(block, 0, rounded);
+            return block;
+        }
+        void* block = mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (block == MAP_FAILED)
+            return nullptr;
+#ifdef MADV_HUGEPAGE
+        if (rounded >= hugePageThreshold)
+            madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+        return block;
+    }
+
+    void unmapPages(void* block, std::size_t rounded)
+    {
+        if (onHeap(rounded))
+            std::free(block);
+        else
+            munmap(block, rounded);
     }
 } // namespace
 
@@ -61,21 +96,13 @@ void* allocatePages(std::size_t bytes)
 {
     if (bytes == 0 || bytes > SIZE_MAX - pageSize() || failureRequested())
         return nullptr;
-    const std::size_t rounded = roundUpToPages(bytes);
-    void* block = mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (block == MAP_FAILED)
-        return nullptr;
-#ifdef MADV_HUGEPAGE
-    if (rounded >= hugePageThreshold)
-        madvise(block, rounded, MADV_HUGEPAGE);
-#endif
-    return block;
+    return mapPages(roundUpToPages(bytes));
 }
 
 void freePages(void* block, std::size_t bytes)
 {
     if (block != nullptr && bytes != 0)
-        munmap(block, roundUpToPages(bytes));
+        unmapPages(block, roundUpToPages(bytes));
 }
 
 PageBlock PageBlock::allocate(std::size_t bytes)
@@ -93,12 +120,20 @@ bool PageBlock::resize(std::size_t bytes)
         return false;
     const std::size_t oldRounded = roundUpToPages(bytes_);
     const std::size_t newRounded = roundUpToPages(bytes);
-    if (newRounded != oldRounded) {
+    if (newRounded != oldRounded && !onHeap(oldRounded) && !onHeap(newRounded)) {
         // Anonymous pages move without copying; new pages read as zero.
         void* moved = mremap(data_, oldRounded, newRounded, MREMAP_MAYMOVE);
         if (moved == MAP_FAILED)
             return false;
         data_ = moved;
+    } else if (newRounded != oldRounded) {
+        void* moved = mapPages(newRounded);
+        if (moved == nullptr)
+            return false;
+        std::memcpy(moved, data_, std::min(bytes, bytes_));
+        unmapPages(data_, oldRounded);
+        data_ = moved;
+        bytes_ = std::min(bytes, bytes_); // the rest of the new block is zero already
     }
     // The old last page past the old size may hold values from before a shrink.
     if (bytes > bytes_)

@@ -1,6 +1,12 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets of the file readers with clang and libFuzzer in
-# build/fuzz and runs each for SECONDS (default 60) from the seed corpus.
+# build/fuzz and runs every target there (fuzz_*, one per fuzz_*.cpp listed in
+# fuzz/CMakeLists.txt) for SECONDS each (default 60), from the committed
+# corpus in fuzz/corpus/<target> plus what earlier runs found.
+# PLASK_FUZZ_TOTAL=S instead splits S seconds evenly over the targets, so the
+# time stays the same as targets are added (at least 10 s each).
+# PLASK_FUZZ_MERGE=1 merges the inputs that found new coverage back into
+# fuzz/corpus/<target> (fuzz/soak.sh does this), to commit them.
 # Any crash, sanitizer report or hang fails the run; the input that caused
 # it is left in build/fuzz as crash-* (or timeout-*, leak-*).
 set -euo pipefail
@@ -9,13 +15,29 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/fuzz"
 CXX=clang++ cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2
-for reader in dat_reader phc_reader settings_reader ptu_reader legacy_reader spc_reader; do
+
+targets=()
+for source in "$root"/fuzz/fuzz_*.cpp; do
+  name="$(basename "$source" .cpp)"
+  [ -x "$build/$name" ] && targets+=("${name#fuzz_}")
+done
+if [ -n "${PLASK_FUZZ_TOTAL:-}" ]; then
+  seconds=$(( PLASK_FUZZ_TOTAL / ${#targets[@]} ))
+  [ "$seconds" -ge 10 ] || seconds=10
+fi
+
+for reader in "${targets[@]}"; do
   corpus="$build/corpus/$reader"
-  mkdir -p "$corpus"
-  cp -n "$root/fuzz/corpus/$reader/"* "$corpus/" 2>/dev/null || true
+  seeds="$root/fuzz/corpus/$reader"
+  mkdir -p "$corpus" "$seeds"
   echo "== fuzz_$reader for ${seconds}s"
   "$build/fuzz_$reader" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -artifact_prefix="$build/" -print_final_stats=1 "$corpus" 2>"$build/$reader.log" \
+    -artifact_prefix="$build/" -print_final_stats=1 "$corpus" "$seeds" 2>"$build/$reader.log" \
     || { tail -n 60 "$build/$reader.log"; echo "fuzz_$reader failed" >&2; exit 1; }
-  grep -E '^stat::number_of_executed_units|^Done' "$build/$reader.log" || true
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$reader.log")
+  echo "fuzz_$reader: ${runs:-0} executions, $(( ${runs:-0} / seconds )) per second"
+  if [ "${PLASK_FUZZ_MERGE:-0}" = 1 ]; then
+    "$build/fuzz_$reader" -merge=1 -timeout=10 -rss_limit_mb=2048 "$seeds" "$corpus" 2>>"$build/$reader.log" >/dev/null
+    echo "fuzz/corpus/$reader: $(ls "$seeds" | wc -l) inputs"
+  fi
 done

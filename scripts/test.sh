@@ -44,6 +44,7 @@ run_preset release
 run_preset asan
 run_tsan
 if [ -f fuzz/run.sh ]; then
-  bash fuzz/run.sh "${PLASK_FUZZ_SECONDS:-45}"
+  # A fixed budget shared by however many targets there are (PLASK_FUZZ_SECONDS: per target).
+  if [ -n "${PLASK_FUZZ_SECONDS:-}" ]; then bash fuzz/run.sh "$PLASK_FUZZ_SECONDS"; else PLASK_FUZZ_TOTAL="${PLASK_FUZZ_TOTAL:-240}" bash fuzz/run.sh; fi
 fi
 echo "all suites: ${passed} passed, 0 failed"
