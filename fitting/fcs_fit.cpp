@@ -137,8 +137,8 @@ namespace {
     std::string parameterList(FcsModel model)
     {
         std::string list;
-        for (const ParameterSpec& spec : modelParameters(model))
-            list += (list.empty() ? "" : ", ") + std::string(spec.name);
+        for (const ParameterDefinition& definition : modelParameters(model))
+            list += (list.empty() ? "" : ", ") + std::string(definition.name);
         return list;
     }
 
@@ -160,10 +160,10 @@ const FittedParameter* FcsFit::parameter(std::string_view name) const
 
 std::vector<double> estimateStart(FcsModel model, const CorrelationCurve& curve)
 {
-    const std::span<const ParameterSpec> specs = modelParameters(model);
+    const std::span<const ParameterDefinition> definitions = modelParameters(model);
     std::vector<double> start;
-    for (const ParameterSpec& spec : specs)
-        start.push_back(spec.defaultValue);
+    for (const ParameterDefinition& definition : definitions)
+        start.push_back(definition.defaultValue);
     const std::size_t head = std::min<std::size_t>(3, curve.size());
     double g0 = 0.0;
     for (std::size_t i = 0; i < head; ++i)
@@ -184,10 +184,10 @@ std::vector<double> estimateStart(FcsModel model, const CorrelationCurve& curve)
 FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitRequest& request)
 {
     const FcsModel model = request.model;
-    const std::span<const ParameterSpec> specs = modelParameters(model);
+    const std::span<const ParameterDefinition> definitions = modelParameters(model);
     for (const auto& [name, choice] : request.choices) {
         const bool known
-            = std::any_of(specs.begin(), specs.end(), [&name](const ParameterSpec& s) { return s.name == name; });
+            = std::any_of(definitions.begin(), definitions.end(), [&name](const ParameterDefinition& s) { return s.name == name; });
         if (!known)
             return FitFailure { "Model " + std::string(modelName(model)) + " has no parameter " + name
                 + "; its parameters are " + parameterList(model) + "." };
@@ -199,19 +199,19 @@ FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitReq
     CorrelationCurve inRange { points.tauMs, points.g, {} };
     std::vector<double> values = estimateStart(model, inRange);
 
-    const std::size_t count = specs.size();
+    const std::size_t count = definitions.size();
     std::vector<bool> fixed(count);
     std::vector<double> lower(count);
     std::vector<double> upper(count);
     int freeCount = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const ParameterSpec& spec = specs[i];
-        const auto found = request.choices.find(spec.name);
+        const ParameterDefinition& definition = definitions[i];
+        const auto found = request.choices.find(definition.name);
         const ParameterChoice choice = found != request.choices.end() ? found->second : ParameterChoice {};
-        lower[i] = choice.lower.value_or(spec.lower);
-        upper[i] = choice.upper.value_or(spec.upper);
+        lower[i] = choice.lower.value_or(definition.lower);
+        upper[i] = choice.upper.value_or(definition.upper);
         const bool freed = choice.initValue || choice.lower || choice.upper;
-        fixed[i] = choice.fixedValue.has_value() || (spec.fixedByDefault && !freed);
+        fixed[i] = choice.fixedValue.has_value() || (definition.fixedByDefault && !freed);
         if (choice.fixedValue)
             values[i] = *choice.fixedValue;
         else if (choice.initValue)
@@ -219,7 +219,7 @@ FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitReq
         if (!fixed[i]) {
             ++freeCount;
             if (!(lower[i] < upper[i]))
-                return FitFailure { "The bounds of " + std::string(spec.name) + " are empty." };
+                return FitFailure { "The bounds of " + std::string(definition.name) + " are empty." };
             // A start on a bound or outside it is moved just inside.
             const double span = std::isfinite(upper[i] - lower[i]) ? upper[i] - lower[i] : 1.0;
             if (!(values[i] > lower[i]))
@@ -228,8 +228,8 @@ FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitReq
                 values[i] = std::isfinite(upper[i]) ? upper[i] - 1e-3 * span : values[i];
         }
         if (!std::isfinite(values[i]))
-            return FitFailure { "The curve has no positive amplitude in the range, so " + std::string(spec.name)
-                + " cannot be estimated; give --init " + std::string(spec.name) + "=VALUE." };
+            return FitFailure { "The curve has no positive amplitude in the range, so " + std::string(definition.name)
+                + " cannot be estimated; give --init " + std::string(definition.name) + "=VALUE." };
     }
     if (freeCount == 0)
         return FitFailure { "Every parameter is fixed: there is nothing to fit." };
@@ -243,7 +243,7 @@ FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitReq
     // from one start: a few more starts, and the best converged fit wins.
     std::vector<std::vector<double>> starts { values };
     auto addStarts = [&](std::size_t index, std::initializer_list<double> factors) {
-        const auto found = request.choices.find(specs[index].name);
+        const auto found = request.choices.find(definitions[index].name);
         if (fixed[index] || (found != request.choices.end() && found->second.initValue))
             return;
         for (double factor : factors) {
@@ -294,7 +294,7 @@ FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitReq
     // Unweighted residuals carry no scale of their own: the reduced chi2 estimates it.
     const double scale = fit.weighted ? 1.0 : fit.chi2Reduced;
     for (std::size_t i = 0; i < count; ++i) {
-        FittedParameter p { std::string(specs[i].name), values[i], std::numeric_limits<double>::quiet_NaN(),
+        FittedParameter p { std::string(definitions[i].name), values[i], std::numeric_limits<double>::quiet_NaN(),
             fixed[i] };
         if (!fixed[i] && i < variance.size() && variance[i] >= 0.0)
             p.error = std::sqrt(variance[i] * scale);

@@ -12,15 +12,15 @@ namespace {
     // Lower bounds keep the formulas finite; N, times and kappa are positive.
     constexpr double tiny = 1e-9;
 
-    constexpr ParameterSpec n { "N", 1.0, false, tiny, inf };
-    constexpr ParameterSpec tauD { "tauD_ms", 0.1, false, tiny, inf };
-    constexpr ParameterSpec kappa { "kappa", 5.0, true, 0.1, 1000.0 };
-    constexpr ParameterSpec triplet { "T", 0.1, false, 0.0, 0.99 };
-    constexpr ParameterSpec tauT { "tauT_us", 5.0, false, tiny, inf };
-    constexpr ParameterSpec tauD2 { "tauD2_ms", 1.0, false, tiny, inf };
-    constexpr ParameterSpec fraction2 { "fraction2", 0.3, false, 0.0, 1.0 };
-    constexpr ParameterSpec alpha { "alpha", 1.0, false, 0.05, 3.0 };
-    constexpr ParameterSpec offset { "offset", 0.0, true, -inf, inf };
+    constexpr ParameterDefinition n { "N", 1.0, false, tiny, inf };
+    constexpr ParameterDefinition tauD { "tauD_ms", 0.1, false, tiny, inf };
+    constexpr ParameterDefinition kappa { "kappa", 5.0, true, 0.1, 1000.0 };
+    constexpr ParameterDefinition triplet { "T", 0.1, false, 0.0, 0.99 };
+    constexpr ParameterDefinition tauT { "tauT_us", 5.0, false, tiny, inf };
+    constexpr ParameterDefinition tauD2 { "tauD2_ms", 1.0, false, tiny, inf };
+    constexpr ParameterDefinition fraction2 { "fraction2", 0.3, false, 0.0, 1.0 };
+    constexpr ParameterDefinition alpha { "alpha", 1.0, false, 0.05, 3.0 };
+    constexpr ParameterDefinition offset { "offset", 0.0, true, -inf, inf };
 
     constexpr std::array diff3dParameters { n, tauD, kappa, offset };
     constexpr std::array tripletParameters { n, tauD, kappa, triplet, tauT, offset };
@@ -59,7 +59,7 @@ std::optional<FcsModel> modelFromName(std::string_view name)
 
 std::span<const FcsModel> allModels() { return models; }
 
-std::span<const ParameterSpec> modelParameters(FcsModel model)
+std::span<const ParameterDefinition> modelParameters(FcsModel model)
 {
     switch (model) {
     case FcsModel::diff3d:

@@ -12,7 +12,7 @@ namespace plask::fitting {
 
 enum class FcsModel { diff3d, diff3dTriplet, diff2d, diff3d2comp, diff3dAnomalous };
 
-struct ParameterSpec {
+struct ParameterDefinition {
     std::string_view name;
     double defaultValue = 0.0; // used when fixed by default; free ones start from the curve
     bool fixedByDefault = false;
@@ -26,7 +26,7 @@ struct ParameterSpec {
 [[nodiscard]] std::span<const FcsModel> allModels();
 
 // The model's parameters in the order evaluateModel takes their values.
-[[nodiscard]] std::span<const ParameterSpec> modelParameters(FcsModel model);
+[[nodiscard]] std::span<const ParameterDefinition> modelParameters(FcsModel model);
 
 // G(tau) for parameter values in modelParameters order.
 [[nodiscard]] double evaluateModel(FcsModel model, std::span<const double> values, double tauMs);

@@ -125,19 +125,19 @@ void FitPanel::setCurve(const CorrelationResult& result)
 void FitPanel::fillParameters()
 {
     const FcsModel model = allModels()[static_cast<std::size_t>(std::max(model_->currentIndex(), 0))];
-    const std::span<const ParameterSpec> specs = modelParameters(model);
+    const std::span<const ParameterDefinition> definitions = modelParameters(model);
     const std::vector<double> start = curve_.size() > 0 ? estimateStart(model, curve_) : std::vector<double> {};
-    parameters_->setRowCount(static_cast<int>(specs.size()));
-    for (std::size_t i = 0; i < specs.size(); ++i) {
+    parameters_->setRowCount(static_cast<int>(definitions.size()));
+    for (std::size_t i = 0; i < definitions.size(); ++i) {
         const int row = static_cast<int>(i);
-        auto* name = new QTableWidgetItem(QString::fromUtf8(specs[i].name.data(), static_cast<qsizetype>(specs[i].name.size())));
+        auto* name = new QTableWidgetItem(QString::fromUtf8(definitions[i].name.data(), static_cast<qsizetype>(definitions[i].name.size())));
         name->setFlags(Qt::ItemIsEnabled);
         parameters_->setItem(row, nameColumn, name);
-        const double value = specs[i].fixedByDefault || i >= start.size() ? specs[i].defaultValue : start[i];
+        const double value = definitions[i].fixedByDefault || i >= start.size() ? definitions[i].defaultValue : start[i];
         parameters_->setItem(row, valueColumn, new QTableWidgetItem(number(value)));
         auto* fixed = new QTableWidgetItem;
         fixed->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        fixed->setCheckState(specs[i].fixedByDefault ? Qt::Checked : Qt::Unchecked);
+        fixed->setCheckState(definitions[i].fixedByDefault ? Qt::Checked : Qt::Unchecked);
         parameters_->setItem(row, fixedColumn, fixed);
         auto* error = new QTableWidgetItem(QStringLiteral("-"));
         error->setFlags(Qt::ItemIsEnabled);

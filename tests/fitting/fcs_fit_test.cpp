@@ -45,8 +45,8 @@ namespace {
         for (int trial = 0; trial < 8; ++trial) {
             for (FcsModel model : allModels()) {
                 std::vector<double> truth;
-                for (const ParameterSpec& spec : modelParameters(model))
-                    truth.push_back(spec.defaultValue);
+                for (const ParameterDefinition& definition : modelParameters(model))
+                    truth.push_back(definition.defaultValue);
                 truth[0] = uniform(0.3, 30.0);
                 truth[1] = uniform(0.05, 2.0);
                 FcsFitRequest request;
