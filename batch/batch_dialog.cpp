@@ -5,6 +5,7 @@
 #include "batch/status_log.h"
 #include "view/panel_settings.h"
 #include "view/shell_commands.h"
+#include "core/photon_choice_text.h"
 #include "core/text_format.h"
 
 #include <system_error>
@@ -121,6 +122,20 @@ BatchStartResult batchStart(BatchSession& session)
     AnalysisSettings& settings = state.settings();
     storeOptions(options, settings);
     job.fileKind = options.vireoFiles ? batchCorrelatorFiles : batchPhotonCountFiles;
+    job.timeTagPatterns.clear();
+    job.photons = {};
+    if (!options.timeTagPatterns.empty()) {
+        // Each time-tag file is read with the channels and gate typed here.
+        const PhotonChoiceRead read
+            = photonChoiceFromTexts({ options.channelsText, options.gateFromText, options.gateToText, {}, {} });
+        if (!read.error.empty()) {
+            session.platform.showMessage(read.error, batchErrorCaption);
+            return BatchStartResult::refused;
+        }
+        job.fileKind = batchTimeTagFiles;
+        job.timeTagPatterns = options.timeTagPatterns;
+        job.photons = read.selection;
+    }
     readPanelSettings(state, session.platform);
     job.binWidth = settings.binWidth;
     job.sgWidth = settings.sgFilterWidth;
@@ -136,7 +151,7 @@ BatchStartResult batchStart(BatchSession& session)
         return BatchStartResult::noFiles;
     }
     appendLog(session,
-        formatText("Found %d %s files in %s\r\n", static_cast<int>(found), batchFilePattern(job.fileKind),
+        formatText("Found %d %s files in %s\r\n", static_cast<int>(found), batchFilePattern(job).c_str(),
             job.directory.c_str()));
 
     job.running = true;

@@ -1,6 +1,7 @@
 #include "batch/batch_files.h"
 
 #include "analysis/text_file.h"
+#include "core/photon_choice_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -109,6 +110,8 @@ int writeProcessLog(const BatchJob& job, bool smoothed, std::string_view statusL
     file.print("Allowed sub-min bins = %d\n", job.subMinBins);
     file.print("Trigger value = %d\n", job.triggerLevel);
     file.print("Binwidth (\xB5s) = %f\n", job.binWidth);
+    if (job.fileKind == batchTimeTagFiles)
+        file.print("Photons = %s\n", photonChoiceDescription(job.photons).c_str());
     if (smoothed)
         file.print("SG Filter width = %d\n", job.sgWidth);
     else

@@ -26,13 +26,41 @@ namespace {
 
 const char* batchFilePattern(int fileKind) { return fileKind == batchPhotonCountFiles ? "*.phc" : "*.dat"; }
 
+namespace {
+    bool endsWithFolded(const std::string& name, std::string_view extension)
+    {
+        if (name.size() < extension.size())
+            return false;
+        return std::equal(extension.begin(), extension.end(),
+            name.end() - static_cast<std::ptrdiff_t>(extension.size()),
+            [](char want, char have) { return lowerAscii(want) == lowerAscii(have); });
+    }
+} // namespace
+
+std::string batchFilePattern(const BatchJob& job)
+{
+    return job.fileKind == batchTimeTagFiles ? job.timeTagPatterns : std::string(batchFilePattern(job.fileKind));
+}
+
 bool matchesBatchPattern(const std::string& name, int fileKind)
 {
-    const std::string_view extension = fileKind == batchPhotonCountFiles ? ".phc" : ".dat";
-    if (name.size() < extension.size())
-        return false;
-    return std::equal(extension.begin(), extension.end(), name.end() - static_cast<std::ptrdiff_t>(extension.size()),
-        [](char want, char have) { return want == lowerAscii(have); });
+    return endsWithFolded(name, fileKind == batchPhotonCountFiles ? ".phc" : ".dat");
+}
+
+bool matchesBatchPattern(const std::string& name, const BatchJob& job)
+{
+    if (job.fileKind != batchTimeTagFiles)
+        return matchesBatchPattern(name, job.fileKind);
+    std::string_view globs = job.timeTagPatterns;
+    while (!globs.empty()) {
+        const std::size_t space = std::min(globs.find(' '), globs.size());
+        const std::string_view glob = globs.substr(0, space);
+        // "*.ext": the extension, dot included.
+        if (glob.size() > 1 && glob.front() == '*' && endsWithFolded(name, glob.substr(1)))
+            return true;
+        globs.remove_prefix(std::min(space + 1, globs.size()));
+    }
+    return false;
 }
 
 std::size_t scanDirectory(BatchJob& job)
@@ -42,7 +70,7 @@ std::size_t scanDirectory(BatchJob& job)
     std::filesystem::directory_iterator entry(job.directory, error);
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
         std::string name = entry->path().filename().string();
-        if (matchesBatchPattern(name, job.fileKind))
+        if (matchesBatchPattern(name, job))
             names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end(), batchNameLess);

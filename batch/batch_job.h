@@ -4,6 +4,7 @@
 
 #include "core/burst_histogram.h"
 #include "core/burst_set.h"
+#include "core/photon_selection.h"
 #include "core/photon_stream.h"
 
 #include <array>
@@ -17,7 +18,7 @@ namespace plask {
 
 inline constexpr std::size_t maxBatchFiles = 512;
 
-enum BatchFileKind : int { batchPhotonCountFiles = 1, batchCorrelatorFiles = 2 };
+enum BatchFileKind : int { batchPhotonCountFiles = 1, batchCorrelatorFiles = 2, batchTimeTagFiles = 3 };
 
 struct BatchJob {
     std::string directory; // working directory, absolute
@@ -40,14 +41,20 @@ struct BatchJob {
     bool directoryChosen = false;
     bool abortPressed = false;
     int fileKind = batchCorrelatorFiles;
+    std::string timeTagPatterns; // batchTimeTagFiles: the globs searched for, e.g. "*.ht3" or "*.h5 *.hdf5"
+    PhotonSelection photons; // batchTimeTagFiles: the channels and gate each file is read with
 };
 
 // "*.phc" or "*.dat".
 [[nodiscard]] const char* batchFilePattern(int fileKind);
+// The job's globs: those of its file kind, or its time-tag patterns.
+[[nodiscard]] std::string batchFilePattern(const BatchJob& job);
 
 // Whether a directory entry's name matches the pattern of the file kind; the
 // match ignores case, as the directory search of the original file system did.
 [[nodiscard]] bool matchesBatchPattern(const std::string& name, int fileKind);
+// The same for the job's globs ("*.ext" each, separated by spaces).
+[[nodiscard]] bool matchesBatchPattern(const std::string& name, const BatchJob& job);
 
 // The names in `directory` matching the job's pattern, folders included (they
 // fail to load later). Names are listed in case-insensitive order, the order

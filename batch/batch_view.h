@@ -4,6 +4,7 @@
 // terminal. Every call arrives on the user-interface thread.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace plask {
@@ -15,6 +16,12 @@ struct BatchOptions {
     bool vireoFiles = true; // "Vireo  files": checked = "*.dat", clear = "*.phc"
     bool smooth = true; // "Smooth"
     bool estimateBackground = true; // "Est. Bkgd"
+    // "Time-tag files:": the globs of one time-tag type ("*.ht3"), or empty
+    // for the files the "Vireo  files" box names.
+    std::string timeTagPatterns {};
+    std::string channelsText {}; // "Channels:" of a time-tag file, "1,2"; empty: every channel
+    std::string gateFromText {}; // "Gate (ns):", empty: no gate
+    std::string gateToText {};
     bool operator==(const BatchOptions&) const = default;
 };
 

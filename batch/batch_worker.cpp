@@ -9,6 +9,7 @@
 #include "formats/correlator_file.h"
 #include "view/panel_settings.h"
 #include "formats/photon_count_file.h"
+#include "formats/time_tag_stream.h"
 #include "core/silent_platform.h"
 #include "core/text_format.h"
 
@@ -88,6 +89,11 @@ namespace {
             if (job.fileKind == batchPhotonCountFiles) {
                 stream.fileType = fileTypePhotonCount;
                 return readPhotonCountFile(platform, Owner::none, path, stream);
+            }
+            if (job.fileKind == batchTimeTagFiles) {
+                stream.fileType = fileTypeTimeTagged;
+                stream.selection = job.photons;
+                return readTimeTagStream(platform, Owner::none, path, stream, job.binWidth);
             }
             stream.fileType = fileTypeCorrelator;
             return readCorrelatorStream(platform, path, stream, job.binWidth);

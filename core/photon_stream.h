@@ -21,6 +21,7 @@ struct PhotonStream {
     std::string filePath; // full path as the Open dialog returned it
     std::string fileTitle; // file name without directory
     std::uint32_t fileType = fileTypeNone;
+    std::string fileFormat; // time-tag files: the format as read, e.g. "PTU HydraHarp v2 T3"
     std::uint32_t phcEncoding = 0; // packing type of a loaded .phc file
     std::uint32_t phcHeaderByte3 = 0; // carried through load and save unchanged
     std::uint32_t smoothPasses = 0;

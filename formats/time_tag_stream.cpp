@@ -17,6 +17,7 @@ int readTimeTagStream(Platform& platform, Owner owner, const std::string& path, 
         return readTimeTagRefused;
     }
     stream.fileType = fileTypeTimeTagged;
+    stream.fileFormat = loaded.scan.header.format;
     stream.counts = std::move(loaded.counts);
     stream.length = static_cast<std::uint32_t>(loaded.bins);
     stream.photons = static_cast<double>(loaded.photons);

@@ -1,5 +1,6 @@
 #include "ui/desktop_store.h"
 
+#include "core/photon_choice_text.h"
 #include "view/recent_files.h"
 
 #include <QSettings>
@@ -10,6 +11,18 @@ namespace {
     QSettings store() { return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Plask"), QStringLiteral("plask-desktop")); }
     const QString recentKey = QStringLiteral("recentFiles");
     const QString folderKey = QStringLiteral("lastFolder");
+    const QString photonKey = QStringLiteral("photonChoices");
+
+    // One choice as "format|channels|gate from|gate to|window start|window duration":
+    // the fields as the dialogs show them, so a stored choice reads back exactly.
+    QString choiceEntry(const std::string& format, const PhotonSelection& selection)
+    {
+        const PhotonChoiceTexts t = photonChoiceTexts(selection);
+        QStringList fields { QString::fromStdString(format) };
+        for (const std::string* field : { &t.channels, &t.gateFromNs, &t.gateToNs, &t.windowStartS, &t.windowDurationS })
+            fields << QString::fromStdString(*field);
+        return fields.join(u'|');
+    }
 } // namespace
 
 QStringList recentFiles() { return store().value(recentKey).toStringList(); }
@@ -34,5 +47,33 @@ void rememberFolder(const QString& folder)
     if (!folder.isEmpty())
         store().setValue(folderKey, folder);
 }
+
+std::map<std::string, PhotonSelection> photonChoices()
+{
+    std::map<std::string, PhotonSelection> choices;
+    for (const QString& entry : store().value(photonKey).toStringList()) {
+        const QStringList f = entry.split(u'|');
+        if (f.size() != 6)
+            continue;
+        const PhotonChoiceRead read = photonChoiceFromTexts(
+            { f[1].toStdString(), f[2].toStdString(), f[3].toStdString(), f[4].toStdString(), f[5].toStdString() });
+        if (read.error.empty())
+            choices[f[0].toStdString()] = read.selection;
+    }
+    return choices;
+}
+
+void rememberPhotonChoice(const std::string& format, const PhotonSelection& selection)
+{
+    QStringList entries;
+    const QString prefix = QString::fromStdString(format) + u'|';
+    for (const QString& entry : store().value(photonKey).toStringList())
+        if (!entry.startsWith(prefix))
+            entries << entry;
+    entries << choiceEntry(format, selection);
+    store().setValue(photonKey, entries);
+}
+
+void forgetPhotonChoices() { store().remove(photonKey); }
 
 } // namespace plask::ui

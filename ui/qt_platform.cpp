@@ -2,6 +2,7 @@
 
 #include "ui/control_panel.h"
 #include "ui/dialogs/fcs_setup_dialog.h"
+#include "ui/dialogs/photon_file_dialog.h"
 #include "ui/dialogs/segment_dialog.h"
 #include "ui/main_window.h"
 #include "ui/results_window.h"
@@ -131,6 +132,15 @@ bool QtPlatform::runSegmentDialog(SegmentDialogFields& fields, const SegmentDial
 {
     SegmentDialog dialog(fields, actions, ownerWindow());
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPlatform::choosePhotonSelection(const PhotonFileSummary& file, PhotonSelection& selection)
+{
+    PhotonFileDialog dialog(file, selection, *this, ownerWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    rememberPhotonChoice(file.format, selection);
+    return true;
 }
 
 JobOutcome QtPlatform::runJob(std::string_view caption, const Job& job)

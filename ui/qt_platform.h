@@ -41,6 +41,8 @@ public:
     void setMinPhotonsField(std::string_view text) override;
     bool editFcsSetup(AnalysisSettings& settings) override;
     bool runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions) override;
+    // The "Photon file" dialog; an accepted choice is also kept for the next run.
+    bool choosePhotonSelection(const PhotonFileSummary& file, PhotonSelection& selection) override;
 
     // On a worker thread, the window serving its events meanwhile.
     JobOutcome runJob(std::string_view caption, const Job& job) override;

@@ -3,6 +3,7 @@
 #include "view/panel_settings.h"
 #include "core/settings_file.h"
 #include "ui/commands.h"
+#include "ui/desktop_store.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
 
@@ -28,6 +29,7 @@ std::unique_ptr<MainWindow> startProgram(AppState& state, QtPlatform& platform, 
     if (!loadSettings(state.store))
         writeDefaultSettings(state.store);
     initialiseShellState(state);
+    state.photonChoices = photonChoices(); // the last "Photon file" choices of earlier runs
     AnalysisSettings& settings = state.settings();
     if (static_cast<std::uint32_t>(settings.minPhotonsPerBurst) < static_cast<std::uint32_t>(settings.triggerLevel))
         settings.minPhotonsPerBurst = settings.triggerLevel;

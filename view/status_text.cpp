@@ -1,5 +1,7 @@
 #include "view/status_text.h"
 
+#include "core/photon_choice_text.h"
+
 #include <cctype>
 #include <cinttypes>
 #include <cmath>
@@ -14,6 +16,10 @@ std::string fileFormatText(const PhotonStream& stream)
         return "correlator stream (.dat)";
     case fileTypePhotonCount:
         return "photon count file (.phc)";
+    case fileTypeTimeTagged:
+        if (!stream.fileFormat.empty())
+            return stream.fileFormat;
+        break;
     default:
         break;
     }
@@ -42,7 +48,10 @@ std::string statusText(const AppState& state)
     char numbers[160];
     std::snprintf(numbers, sizeof numbers, "bin %g \xC2\xB5s | %.0f photons | %.2f kHz", stream.binWidth,
         std::floor(stream.photons), stream.rateKHz);
-    return "PS" + std::to_string(channel + 1) + ": " + stream.fileTitle + " | " + fileFormatText(stream)
+    // A time-tag file's stream holds the photons chosen for it.
+    const std::string choice
+        = stream.fileType == fileTypeTimeTagged ? " | " + photonChoiceDescription(stream.selection) : std::string();
+    return "PS" + std::to_string(channel + 1) + ": " + stream.fileTitle + " | " + fileFormatText(stream) + choice
         + " | channels " + channels + " | " + numbers;
 }
 

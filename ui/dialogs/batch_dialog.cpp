@@ -1,8 +1,10 @@
 #include "ui/dialogs/batch_dialog.h"
 
+#include "formats/tttr_file.h"
 #include "ui/dialogs/dialog_helpers.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -63,6 +65,10 @@ BatchDialog::BatchDialog(AppState& state, Platform& platform, QWidget* parent)
     , traceFcs_(makeBox(QStringLiteral("Trace FCS "), "traceFcs", this))
     , segFcs_(makeBox(QStringLiteral("Seg. FCS"), "segFcs", this))
     , vireoFiles_(makeBox(QStringLiteral("Vireo  files"), "vireoFiles", this))
+    , timeTagFiles_(new QComboBox(this))
+    , channels_(makeField("channels", QString(), this))
+    , gateFrom_(makeField("gateFrom", QString(), this))
+    , gateTo_(makeField("gateTo", QString(), this))
     , browse_(makeButton(QStringLiteral("Browse"), "browseButton", this))
     , start_(makeButton(QStringLiteral("Start"), "startButton", this))
     , abort_(makeButton(QStringLiteral("Abort"), "abortButton", this))
@@ -84,6 +90,22 @@ BatchDialog::BatchDialog(AppState& state, Platform& platform, QWidget* parent)
     progress_->setRange(0, 1);
     progress_->setValue(0);
     progress_->setFormat(QStringLiteral("%v/%m"));
+    // The time-tag types of Open's table; the item data holds their globs.
+    timeTagFiles_->setObjectName(QStringLiteral("timeTagFiles"));
+    timeTagFiles_->addItem(QStringLiteral("none (Vireo  files box: *.dat or *.phc)"), QString());
+    for (const formats::PhotonFormat& format : formats::photonFormats())
+        if (formats::isTimeTagKind(format.kind))
+            timeTagFiles_->addItem(toQString(format.filterName), toQString(format.patterns));
+    channels_->setPlaceholderText(QStringLiteral("all"));
+    gateFrom_->setPlaceholderText(QStringLiteral("none"));
+    gateTo_->setPlaceholderText(QStringLiteral("none"));
+    const auto enableChoice = [this] {
+        const bool timeTag = timeTagFiles_->currentIndex() > 0;
+        for (QWidget* field : { channels_, gateFrom_, gateTo_ })
+            field->setEnabled(timeTag);
+    };
+    connect(timeTagFiles_, &QComboBox::currentIndexChanged, this, enableChoice);
+    enableChoice();
 
     connect(browse_, &QPushButton::clicked, this, [this] { batchChooseDirectory(session_); });
     connect(start_, &QPushButton::clicked, this, [this] { (void)batchStart(session_); });
@@ -107,6 +129,16 @@ BatchDialog::BatchDialog(AppState& state, Platform& platform, QWidget* parent)
     options->addStretch(1);
     logRow->addLayout(options);
 
+    auto* photons = new QGridLayout;
+    photons->addWidget(new QLabel(QStringLiteral("Time-tag files:"), this), 0, 0);
+    photons->addWidget(timeTagFiles_, 0, 1, 1, 5);
+    photons->addWidget(new QLabel(QStringLiteral("Channels:"), this), 1, 0);
+    photons->addWidget(channels_, 1, 1);
+    photons->addWidget(new QLabel(QStringLiteral("Gate (ns):"), this), 1, 2);
+    photons->addWidget(gateFrom_, 1, 3);
+    photons->addWidget(new QLabel(QStringLiteral("to"), this), 1, 4);
+    photons->addWidget(gateTo_, 1, 5);
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(start_);
@@ -117,6 +149,7 @@ BatchDialog::BatchDialog(AppState& state, Platform& platform, QWidget* parent)
     layout->addLayout(fields);
     layout->addWidget(new QLabel(QStringLiteral("Processing status:"), this));
     layout->addLayout(logRow, 1);
+    layout->addLayout(photons);
     layout->addLayout(buttons);
     openBatchDialog(session_);
 }
@@ -136,7 +169,8 @@ void BatchDialog::reject() { (void)batchClose(session_); }
 BatchOptions BatchDialog::readOptions()
 {
     return { traceFcs_->isChecked(), segFcs_->isChecked(), vireoFiles_->isChecked(), smooth_->isChecked(),
-        estimateBackground_->isChecked() };
+        estimateBackground_->isChecked(), timeTagFiles_->currentData().toString().toStdString(),
+        channels_->text().toStdString(), gateFrom_->text().toStdString(), gateTo_->text().toStdString() };
 }
 
 void BatchDialog::showOptions(const BatchOptions& options)
@@ -146,6 +180,11 @@ void BatchDialog::showOptions(const BatchOptions& options)
     vireoFiles_->setChecked(options.vireoFiles);
     smooth_->setChecked(options.smooth);
     estimateBackground_->setChecked(options.estimateBackground);
+    const int timeTag = timeTagFiles_->findData(toQString(options.timeTagPatterns));
+    timeTagFiles_->setCurrentIndex(std::max(timeTag, 0));
+    channels_->setText(toQString(options.channelsText));
+    gateFrom_->setText(toQString(options.gateFromText));
+    gateTo_->setText(toQString(options.gateToText));
 }
 
 void BatchDialog::showWorkingDirectory(std::string_view path) { workingDir_->setText(toQString(path)); }

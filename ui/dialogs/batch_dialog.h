@@ -12,6 +12,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
@@ -64,6 +65,10 @@ private:
     QCheckBox* traceFcs_ = nullptr;
     QCheckBox* segFcs_ = nullptr;
     QCheckBox* vireoFiles_ = nullptr;
+    QComboBox* timeTagFiles_ = nullptr; // "Time-tag files:", first entry: the box above decides
+    QLineEdit* channels_ = nullptr;
+    QLineEdit* gateFrom_ = nullptr;
+    QLineEdit* gateTo_ = nullptr;
     QPushButton* browse_ = nullptr;
     QPushButton* start_ = nullptr;
     QPushButton* abort_ = nullptr;

@@ -1,0 +1,91 @@
+#include "dialog_test_support.h"
+#include "gui_fixture.h"
+
+#include "formats/time_tags.h"
+#include "ui/desktop_store.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+
+namespace plask::testing {
+namespace {
+
+    class PhotonFileDialogTest : public GuiTest {
+    protected:
+        void SetUp() override
+        {
+            GuiTest::SetUp();
+            ui::forgetPhotonChoices();
+            start();
+            child<QComboBox>("binWidthList").setCurrentIndex(8); // 100 µs keeps the 86 s record small
+        }
+        void TearDown() override
+        {
+            ui::forgetPhotonChoices();
+            GuiTest::TearDown();
+        }
+        const std::string path = testDataPath("rh110_sm.ht3").string();
+    };
+
+    // The recorded .ht3 has eight channels: Cancel loads nothing; OK refuses
+    // an empty choice and a gate beyond the microtimes, then loads channel 1
+    // alone, kept for the next run.
+    TEST_F(PhotonFileDialogTest, OneCheckedChannelLoadsItsPhotonsAndCancelLoadsNothing)
+    {
+        QString title;
+        whenDialogOpens([&title](QDialog& dialog) {
+            title = dialog.windowTitle();
+            press(dialog, "cancelButton");
+        });
+        platform.script.openFileAnswers.push_back(path);
+        menu(ui::cmdOpen);
+        EXPECT_EQ(title, QStringLiteral("Photon file"));
+        EXPECT_FALSE(isLoaded(state, 0));
+        EXPECT_FALSE(streamOf(state, 0).counts);
+        EXPECT_TRUE(platform.script.dialogs().empty());
+
+        std::vector<std::string> refusals;
+        whenDialogOpens([this, &refusals](QDialog& dialog) {
+            EXPECT_EQ(childOf<QLabel>(dialog, "formatText").text(), QStringLiteral(".ht3 v1.0 HydraHarp v1 T3"));
+            EXPECT_TRUE(childOf<QGroupBox>(dialog, "gateBox").isEnabled());
+            for (int c = 0; c < 8; ++c) {
+                QCheckBox& box = childOf<QCheckBox>(dialog, ("channel" + std::to_string(c)).c_str());
+                EXPECT_TRUE(box.isChecked()) << c;
+                box.setChecked(false);
+            }
+            press(dialog, "okButton");
+            childOf<QCheckBox>(dialog, "channel1").setChecked(true);
+            type(dialog, "gateTo", QStringLiteral("1e6"));
+            press(dialog, "okButton");
+            type(dialog, "gateTo", QString());
+            EXPECT_TRUE(dialog.isVisible());
+            for (const PlatformCall& call : platform.script.dialogs())
+                refusals.push_back(call.text);
+            const QDir artifacts(QStringLiteral(PLASK_ARTIFACT_DIR));
+            EXPECT_TRUE(artifacts.mkpath(QStringLiteral(".")));
+            EXPECT_TRUE(dialog.grab().save(artifacts.filePath(QStringLiteral("photon_file_dialog.png"))));
+            press(dialog, "okButton");
+        });
+        platform.script.openFileAnswers.push_back(path);
+        menu(ui::cmdOpen);
+        ASSERT_EQ(refusals.size(), 2u);
+        EXPECT_EQ(refusals[0], "Check at least one channel for the stream.");
+        EXPECT_EQ(refusals[1].rfind("The gate 0 to 1e+06 ns lies outside the microtime range", 0), 0u) << refusals[1];
+
+        ASSERT_TRUE(isLoaded(state, 0));
+        PhotonSelection channelOne;
+        channelOne.channels = { 1 };
+        const formats::TimeTagLoad tags = formats::readTimeTags(path, channelOne);
+        ASSERT_TRUE(tags.ok()) << tags.error;
+        EXPECT_EQ(streamOf(state, 0).photons, static_cast<double>(tags.times.size()));
+        EXPECT_EQ(tags.times.size(), 35982u);
+        EXPECT_TRUE(window->statusText().startsWith(
+            QStringLiteral("PS1: rh110_sm.ht3 | .ht3 v1.0 HydraHarp v1 T3 | detector 1 | channels PS1 | bin 100")))
+            << window->statusText().toStdString();
+        EXPECT_EQ(ui::photonChoices()[".ht3 v1.0 HydraHarp v1 T3"], channelOne);
+    }
+
+} // namespace
+} // namespace plask::testing
