@@ -3,11 +3,13 @@
 
 #include "formats/time_tags.h"
 #include "ui/desktop_store.h"
+#include "ui/dialogs/batch_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QPlainTextEdit>
 
 namespace plask::testing {
 namespace {
@@ -85,6 +87,34 @@ namespace {
             QStringLiteral("PS1: rh110_sm.ht3 | .ht3 v1.0 HydraHarp v1 T3 | detector 1 | channels PS1 | bin 100")))
             << window->statusText().toStdString();
         EXPECT_EQ(ui::photonChoices()[".ht3 v1.0 HydraHarp v1 T3"], channelOne);
+    }
+
+    // The batch dialog's time-tag type and channel field reach the worker.
+    TEST_F(PhotonFileDialogTest, BatchDialogRunsOverTheTimeTagTypeWithTheTypedChannels)
+    {
+        const std::filesystem::path dir = folder / "tt";
+        std::filesystem::create_directory(dir);
+        std::filesystem::copy_file(path, dir / "rh110_sm.ht3");
+        ui::BatchDialog dialog(state, platform, window.get());
+        showDialog(dialog);
+        EXPECT_FALSE(childOf<QLineEdit>(dialog, "channels").isEnabled());
+        QComboBox& kinds = childOf<QComboBox>(dialog, "timeTagFiles");
+        kinds.setCurrentIndex(kinds.findData(QStringLiteral("*.pt3 *.pt2 *.ht3 *.ht2")));
+        ASSERT_GT(kinds.currentIndex(), 0);
+        type(dialog, "channels", QStringLiteral("1"));
+        const QDir artifacts(QStringLiteral(PLASK_ARTIFACT_DIR));
+        EXPECT_TRUE(dialog.grab().save(artifacts.filePath(QStringLiteral("batch_dialog_time_tag.png"))));
+        platform.script.folderAnswers.push_back(dir.string());
+        press(dialog, "browseButton");
+        press(dialog, "startButton");
+        for (int i = 0; i < 6000 && dialog.phase() != BatchPhase::finished; ++i)
+            QTest::qWait(10);
+        ASSERT_EQ(dialog.phase(), BatchPhase::finished);
+        const QString log = childOf<QPlainTextEdit>(dialog, "statusLog").toPlainText();
+        EXPECT_TRUE(log.contains(QStringLiteral("Found 1 *.pt3 *.pt2 *.ht3 *.ht2 files"))) << log.toStdString();
+        EXPECT_TRUE(log.contains(QStringLiteral("Data file rh110_sm.ht3 analysed"))) << log.toStdString();
+        EXPECT_EQ(readText(dir / "tt_info.txt").find("Photons = detector 1\r\n") != std::string::npos, true);
+        press(dialog, "closeButton");
     }
 
 } // namespace
