@@ -1,5 +1,7 @@
 #include "formats/load_workflow.h"
 
+#include "core/photon_choice_text.h"
+
 #include "core/deferred_messages.h"
 #include "formats/correlator_file.h"
 #include "core/file_names.h"
@@ -45,7 +47,13 @@ namespace {
         const PhotonFileSummary summary = formats::summaryOf(path, scan);
         // A preset (command-line options) wins; otherwise the last choice for this format.
         PhotonSelection& last = state.photonChoices[summary.format];
-        PhotonSelection choice = selection == PhotonSelection {} ? last : selection;
+        const bool preset = selection != PhotonSelection {};
+        PhotonSelection choice = preset ? selection : last;
+        // A choice remembered from another file of the format may name
+        // channels or a gate this one lacks; then the file starts from all
+        // of its photons instead of failing to load.
+        if (!preset && !photonChoiceError(summary, choice).empty())
+            choice = {};
         choice.spcType = selection.spcType;
         if (summary.channels.size() > 1 || summary.hasMicrotimes) {
             if (!platform.choosePhotonSelection(summary, choice))

@@ -1,6 +1,7 @@
 #include "formats/correlator_file.h"
 #include "formats/load_workflow.h"
 #include "formats/photon_count_file.h"
+#include "formats/time_tags.h"
 #include "fake_platform.h"
 #include "test_files.h"
 
@@ -78,6 +79,17 @@ namespace {
         EXPECT_DOUBLE_EQ(state.display.totalTime, 1500e-6);
         EXPECT_FALSE(state.showMarkers);
         EXPECT_EQ(platform.waitDepth, 0);
+    }
+
+    TEST_F(Workflow, ARememberedChoiceTheFileCannotMeetFallsBackToAllChannels)
+    {
+        const std::string path = testing::testDataPath("rh110_sm.ht3").string();
+        state.photonChoices[".ht3 v1.0 HydraHarp v1 T3"].channels = { 42 };
+        open(1, path);
+        ASSERT_EQ(state.loadedFlags[1], 1);
+        const formats::TimeTagLoad all = formats::readTimeTags(path, {});
+        ASSERT_TRUE(all.ok());
+        EXPECT_EQ(state.streams[1].photons, static_cast<double>(all.times.size()));
     }
 
     TEST_F(Workflow, ANewFileForgetsTheBackgroundRegionOfTheLastOne)
