@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -43,6 +45,27 @@ namespace {
         }
         messages = err.str();
         return outcome;
+    }
+
+    constexpr std::size_t firstPlace = static_cast<std::size_t>(-1);
+
+    // For each input, the place where the same file (by any path) came first,
+    // or firstPlace. A file listed again is not run again: two threads would
+    // write its results at once; its earlier place's outcome stands for it.
+    std::vector<std::size_t> earlierPlaces(const std::vector<std::string>& paths)
+    {
+        std::vector<std::size_t> earlier(paths.size(), firstPlace);
+        std::map<std::filesystem::path, std::size_t> seen;
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            std::error_code error;
+            std::filesystem::path key = std::filesystem::weakly_canonical(paths[i], error);
+            if (error)
+                key = std::filesystem::absolute(paths[i], error).lexically_normal();
+            const auto [place, added] = seen.try_emplace(key, i);
+            if (!added)
+                earlier[i] = place->second;
+        }
+        return earlier;
     }
 
     void emit(const std::string& path, Slot& slot, bool provenance)
@@ -115,13 +138,17 @@ int runOverPaths(const InputOptions& options, const std::vector<std::string>& pa
     }
 
     std::vector<Slot> slots(paths.size());
+    const std::vector<std::size_t> earlier = earlierPlaces(paths);
+    std::map<std::size_t, Slot> repeatedSlots; // outcomes of files listed again, by their first place
     std::mutex mutex;
     std::condition_variable finished;
     std::atomic<std::size_t> next { 0 };
     const auto work = [&] {
         for (std::size_t i = next++; i < paths.size(); i = next++) {
             std::string messages;
-            FileOutcome outcome = runCaptured(command, paths[i], messages);
+            FileOutcome outcome;
+            if (earlier[i] == firstPlace)
+                outcome = runCaptured(command, paths[i], messages);
             const std::lock_guard lock(mutex);
             slots[i] = { std::move(messages), std::move(outcome), true };
             finished.notify_all();
@@ -143,6 +170,10 @@ int runOverPaths(const InputOptions& options, const std::vector<std::string>& pa
             slot = std::move(slots[i]);
             slots[i] = {};
         }
+        if (earlier[i] != firstPlace)
+            slot = repeatedSlots.at(earlier[i]);
+        else if (std::ranges::find(earlier, i) != earlier.end())
+            repeatedSlots.emplace(i, slot);
         emit(paths[i], slot, options.provenance);
         exitCode = std::max(exitCode, slot.outcome.exitCode);
     }

@@ -11,6 +11,9 @@
 //     order of the inputs, so the output is the same for any --jobs. A file
 //     that fails has {"path": ..., "error": ...} in its place; the others are
 //     still done, and the run's exit code is the largest of the files' codes.
+//     A file listed again (the same file by any path) is run once: its
+//     later places repeat the first one's output, so no two threads ever
+//     write one file's results.
 //   - --provenance: the summary's provenance (see provenance.h) is written
 //     next to every result file it lists under "files" or "output".
 // A per-file function keeps all its state local (its own AppState and

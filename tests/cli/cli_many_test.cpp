@@ -68,12 +68,21 @@ namespace {
     TEST_F(CliMany, PathsFromStdinAndConvertIntoAFolder)
     {
         std::filesystem::create_directory(dir / "phc");
-        testing::writeBytes(dir / "list.txt", { 'a', '.', 'd', 'a', 't', '\n', 'b', '.', 'd', 'a', 't', '\n' });
+        // A second a.dat from another folder is refused in its place; a.dat listed again repeats the first.
+        std::filesystem::create_directory(dir / "sub");
+        std::filesystem::copy_file(dir / "b.dat", dir / "sub/a.dat");
+        const std::string list = "a.dat\nb.dat\nsub/a.dat\n./a.dat\n";
+        testing::writeBytes(dir / "list.txt", std::vector<std::uint8_t>(list.begin(), list.end()));
         const auto converted = runCli("convert - --binwidth 10 -o phc --jobs 2 < list.txt", dir.path());
-        ASSERT_EQ(converted.exitCode, 0) << converted.err;
+        EXPECT_NE(converted.exitCode, 0);
         const std::vector<std::string> results = lines(converted.out);
-        ASSERT_EQ(results.size(), 2u);
+        ASSERT_EQ(results.size(), 4u);
         EXPECT_EQ(nlohmann::json::parse(results[1])["output"], (dir / "phc/b.phc").string());
+        EXPECT_EQ(nlohmann::json::parse(results[2])["path"], "sub/a.dat");
+        EXPECT_EQ(results[3], results[0]);
+        const auto first = runCli("convert a.dat --binwidth 10 -o first.phc", dir.path());
+        ASSERT_EQ(first.exitCode, 0) << first.err;
+        EXPECT_EQ(testing::readBytes(dir / "phc/a.phc"), testing::readBytes(dir / "first.phc"));
         const auto single = runCli("convert b.dat --binwidth 10 -o single.phc", dir.path());
         ASSERT_EQ(single.exitCode, 0) << single.err;
         EXPECT_EQ(testing::readBytes(dir / "phc/b.phc"), testing::readBytes(dir / "single.phc"));
