@@ -5,16 +5,21 @@
 #include "cli/cli_common.h"
 #include "core/selection_lists.h"
 
+#include <cmath>
 #include <iostream>
 
 namespace plask::cli {
 
-void addBurstPanelOptions(CLI::App& command, BurstPanelOptions& options)
+void addBurstPanelOptions(CLI::App& command, BurstPanelOptions& options, bool fractionalBackground)
 {
     command.add_option("--binwidth", options.binWidth, "Bin width in µs, one of " + allowedBinWidths());
     command.add_option("--trigger", options.trigger, "\"Trigger Level\", photons per bin");
     command.add_option("--min-photons", options.minPhotons, "\"Min. Photons/Burst\" (raised to the trigger)");
-    command.add_option("--background", options.background, "\"Background Counts\", photons per bin");
+    if (fractionalBackground)
+        command.add_option("--background", options.backgroundPerBin,
+            "\"Background Counts\", photons per bin (fractions allowed; the burst search takes the whole part)");
+    else
+        command.add_option("--background", options.background, "\"Background Counts\", photons per bin");
     command.add_option("--sub-min", options.subMin, "\"Sub-min. Bins\": dips bridged (0 = none)");
     command.add_option("--sg-width", options.sgWidth, "Smoothing filter width: 5, 7, 9, 11 or 13");
     command.add_flag("--subtract-background", options.subtractBackground,
@@ -56,6 +61,13 @@ bool applyBurstOptions(const BurstPanelOptions& o, AppState& state, CliPlatform&
         panel.minPhotonsText = std::to_string(*o.minPhotons);
     if (o.background)
         panel.backgroundCountsText = std::to_string(*o.background);
+    if (o.backgroundPerBin) {
+        if (!(*o.backgroundPerBin >= 0.0) || !std::isfinite(*o.backgroundPerBin)) {
+            cliErr() << "--background " << *o.backgroundPerBin << " is not a count per bin of 0 or more\n";
+            return false;
+        }
+        panel.backgroundCountsText = std::to_string(static_cast<long long>(std::floor(*o.backgroundPerBin)));
+    }
     if (o.subMin)
         panel.subMinBinsText = std::to_string(*o.subMin);
     if (o.subtractBackground)

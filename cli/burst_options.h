@@ -17,6 +17,7 @@ struct BurstPanelOptions {
     std::optional<int> trigger;
     std::optional<int> minPhotons;
     std::optional<int> background;
+    std::optional<double> backgroundPerBin; // --background of the commands that take fractions
     std::optional<int> subMin;
     std::optional<int> sgWidth;
     bool subtractBackground = false;
@@ -32,8 +33,10 @@ struct BurstPreparation {
 };
 
 // --binwidth, --trigger, --min-photons, --background, --sub-min, --sg-width,
-// --subtract-background, --bins and --autoscale | --fixed-bins P,W,I.
-void addBurstPanelOptions(CLI::App& command, BurstPanelOptions& options);
+// --subtract-background, --bins and --autoscale | --fixed-bins P,W,I. With
+// `fractionalBackground` --background takes a fraction of a count per bin
+// (into backgroundPerBin); the burst search then uses its whole part.
+void addBurstPanelOptions(CLI::App& command, BurstPanelOptions& options, bool fractionalBackground = false);
 
 // Puts the options into the panel's fields and the histogram settings.
 // False after a message on stderr.

@@ -190,14 +190,14 @@ namespace {
         PchFitRequest request;
         request.species = o.species;
         request.binWidthUs = stream.binWidth;
-        request.backgroundPerBin = state.settings().backgroundCounts;
+        request.backgroundPerBin = o.burst.backgroundPerBin.value_or(state.settings().backgroundCounts);
         const FitOutcome<PchFit> fit = fitPch(histogram, request);
         if (!fit.ok()) {
             cliErr() << file << ": " << fit.message() << '\n';
             return { nullptr, 1 };
         }
         const std::filesystem::path report = absoluteNoResolve(o.outputDir)
-            / (stripExtension(stream.fileTitle) + (o.burstFree ? "_burstfree_PCH_fit.txt" : "_PCH_fit.txt"));
+            / pchFitReportName(stream.fileTitle, o.burstFree);
         if (!writeReport(report, pchFitReport(fit.value(), stream.filePath)))
             return { nullptr, 1 };
 
@@ -213,6 +213,9 @@ namespace {
             summary[p.name] = { { "value", p.value }, { "error", numberOrNull(p.error) } };
         summary["chi2Reduced"] = fit.value().chi2Reduced;
         summary["bins"] = fit.value().totalBins;
+        summary["warnings"] = fit.value().warnings;
+        for (const std::string& warning : fit.value().warnings)
+            cliErr() << file << ": warning: " << warning << '\n';
         summary.update(extra);
         summary["files"] = { report.string() };
         addProvenance(summary, std::array { file }, state.settings());
@@ -249,7 +252,7 @@ void registerFitCommands(CLI::App& app, CliRun& run)
         "Fit the 3D Gaussian PCH model (background: Background Counts per bin) to a stream file's counts by maximum "
         "likelihood and write <base>_PCH_fit.txt");
     addInputOptions(*pchCommand, pch->inputs, "Correlator stream (.dat) or photon count (.phc) files");
-    addBurstPanelOptions(*pchCommand, pch->burst);
+    addBurstPanelOptions(*pchCommand, pch->burst, true);
     pchCommand->add_option("--species", pch->species, "1 (default) or 2 species");
     pchCommand->add_flag("--burst-free", pch->burstFree, "Fit the counts outside the bursts the analysis finds");
     pchCommand->add_option("-o,--output-dir", pch->outputDir, "Folder for the report (default: here)");

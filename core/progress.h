@@ -42,6 +42,24 @@ private:
     bool cancelled_ = false;
 };
 
+// One phase of a longer computation: its fractions are mapped into
+// [from, to] of the whole before they are passed on.
+class PhaseProgress final : public Progress {
+public:
+    PhaseProgress(Progress& inner, double from, double to)
+        : inner_(inner)
+        , from_(from)
+        , to_(to)
+    {
+    }
+    bool step(double fractionDone) override { return inner_.step(from_ + (to_ - from_) * fractionDone); }
+
+private:
+    Progress& inner_;
+    double from_;
+    double to_;
+};
+
 [[nodiscard]] inline Progress& noProgress()
 {
     static NoProgress none;

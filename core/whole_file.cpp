@@ -48,15 +48,18 @@ namespace {
         }
     }
 
-    bool writeAll(int fd, std::span<const std::uint8_t> bytes)
+    bool writeAll(int fd, std::span<const std::uint8_t> bytes, Progress& progress, double& written, double total)
     {
         while (!bytes.empty()) {
+            if (!progress.step(total > 0.0 ? written / total : 1.0))
+                return false;
             const ssize_t n = ::write(fd, bytes.data(), std::min(bytes.size(), chunkBytes));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
                 return false;
             bytes = bytes.subspan(static_cast<std::size_t>(n));
+            written += static_cast<double>(n);
         }
         return true;
     }
@@ -131,13 +134,23 @@ long readFileStart(const std::string& path, std::span<std::uint8_t> bytes)
 
 bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts)
 {
+    return writeFileAtomically(path, parts, noProgress());
+}
+
+bool writeFileAtomically(
+    const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts, Progress& progress)
+{
     const std::string temporary = path + ".tmp" + std::to_string(::getpid());
     FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!fd.valid())
         return false;
+    double total = 0.0;
+    for (const std::span<const std::uint8_t> part : parts)
+        total += static_cast<double>(part.size());
+    double written = 0.0;
     bool ok = true;
     for (const std::span<const std::uint8_t> part : parts)
-        ok = ok && writeAll(fd.get(), part);
+        ok = ok && writeAll(fd.get(), part, progress, written, total);
     ok = fd.close() && ok;
     ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok)

@@ -50,4 +50,9 @@ using ChunkVisitor = std::function<void(std::span<const std::uint8_t>)>;
 [[nodiscard]] bool writeFileAtomically(
     const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts);
 
+// The same, reporting after every piece written; when `progress` answers a
+// cancel the temporary file is removed and `path` left as it was (false).
+[[nodiscard]] bool writeFileAtomically(
+    const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts, Progress& progress);
+
 } // namespace plask

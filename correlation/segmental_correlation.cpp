@@ -1,5 +1,6 @@
 #include "correlation/segmental_correlation.h"
 
+#include "core/deferred_messages.h"
 #include "formats/load_workflow.h"
 #include "view/panel_settings.h"
 #include "core/selection_lists.h"
@@ -110,67 +111,94 @@ bool pressSegmentAutocorrelate(
     return false;
 }
 
-int runSegmentalAutocorrelation(AppState& state, Platform& platform, int channel)
-{
-    const WaitCursor wait(platform);
-    CorrelationResult& result = correlationOf(state, channel);
-    const PhotonStream& stream = streamOf(state, channel);
-    result.kind = correlationSegmentalAuto;
-    const AnalysisSettings& settings = state.settings();
-    const int step = settings.fcsMultiTauStep;
+namespace {
+    // Pools the selected segments of `result`'s table into its curve, the
+    // file read again at the correlation bin width. Reports through
+    // `platform` (the job's deferred messages); 0, 2 when no curve came of
+    // it, 3 when the progress answered a cancel.
+    int poolSegments(Platform& platform, CorrelationResult& result, const PhotonStream& stream,
+        const AnalysisSettings& settings, double traceLengthS, Progress& progress)
+    {
+        result.kind = correlationSegmentalAuto;
+        const int step = settings.fcsMultiTauStep;
+        // Always the file as stored, whatever was done to the data in memory.
+        PhotonStream data;
+        WatchedProgress watched(progress);
+        const int code
+            = loadForCorrelation(platform, stream.filePath, data, settings.fcsCalcBinWidth, stream.selection, watched);
+        if (watched.cancelled())
+            return 3;
+        if (code != 0) {
+            if (code == readNoMemory)
+                platform.showMessage(memoryErrorText, memoryErrorCaption);
+            return dropCurve(result);
+        }
+        result.calcBinWidthUs = settings.fcsCalcBinWidth;
+        result.traceLengthS = traceLengthS;
+        const std::vector<CalcStretch> stretches = stretchesToPool(result, data, step);
+        if (stretches.empty()) {
+            platform.showMessage(noSegmentText, analyzeErrorCaption);
+            return dropCurve(result);
+        }
 
-    // Always the file as stored, whatever was done to the data in memory.
-    PhotonStream data;
-    const int code = loadForCorrelation(platform, stream.filePath, data, settings.fcsCalcBinWidth, stream.selection);
-    if (code != 0) {
-        if (code == readNoMemory)
-            platform.showMessage(memoryErrorText, memoryErrorCaption);
-        return dropCurve(result);
-    }
-    result.calcBinWidthUs = settings.fcsCalcBinWidth;
-    result.traceLengthS = state.display.totalTime;
-    const std::vector<CalcStretch> stretches = stretchesToPool(result, data, step);
-    if (stretches.empty()) {
-        platform.showMessage(noSegmentText, analyzeErrorCaption);
-        return dropCurve(result);
-    }
-
-    // The lag array is sized for the longest stretch; each stretch then
-    // reaches the levels its own length allows.
-    const auto longest = std::max_element(stretches.begin(), stretches.end(),
-        [](const CalcStretch& a, const CalcStretch& b) { return a.bins() < b.bins(); });
-    prepareCorrelation(result, static_cast<std::uint32_t>(longest->first), static_cast<std::uint32_t>(longest->last),
-        step, result.calcBinWidthUs);
-    if (allocateLagChannels(result) != 0) {
-        dropCurveForMemory(platform, result);
-        return dropCurve(result);
-    }
-
-    result.curveCount = 0;
-    result.elapsedSeconds = 0.0;
-    result.curveTitle = stream.filePath;
-    double shownLevels = 0.0;
-    std::int32_t shownLags = 0;
-    for (const CalcStretch& stretch : stretches) {
-        const auto first = static_cast<std::uint32_t>(stretch.first);
-        const auto last = static_cast<std::uint32_t>(stretch.last);
-        prepareCorrelation(result, first, last, step, result.calcBinWidthUs);
-        const std::optional<double> elapsed = autocorrelate(data, result, first, last);
-        if (!elapsed) {
+        // The lag array is sized for the longest stretch; each stretch then
+        // reaches the levels its own length allows.
+        const auto longest = std::max_element(stretches.begin(), stretches.end(),
+            [](const CalcStretch& a, const CalcStretch& b) { return a.bins() < b.bins(); });
+        prepareCorrelation(result, static_cast<std::uint32_t>(longest->first),
+            static_cast<std::uint32_t>(longest->last), step, result.calcBinWidthUs);
+        if (allocateLagChannels(result) != 0) {
             dropCurveForMemory(platform, result);
             return dropCurve(result);
         }
-        result.elapsedSeconds += *elapsed;
-        ++result.curveCount;
-        // Show (and save) every record that holds pooled sums, not only the
-        // levels of the stretch added last: in the end those of the longest.
-        shownLevels = std::max(shownLevels, result.levelCount);
-        shownLags = std::max(shownLags, result.lagCount);
-        result.levelCount = shownLevels;
-        result.lagCount = shownLags;
-        platform.showCorrelationCurve(channel);
+
+        result.curveCount = 0;
+        result.elapsedSeconds = 0.0;
+        result.curveTitle = stream.filePath;
+        double shownLevels = 0.0;
+        std::int32_t shownLags = 0;
+        for (const CalcStretch& stretch : stretches) {
+            const auto first = static_cast<std::uint32_t>(stretch.first);
+            const auto last = static_cast<std::uint32_t>(stretch.last);
+            prepareCorrelation(result, first, last, step, result.calcBinWidthUs);
+            const std::optional<double> elapsed = autocorrelate(data, result, first, last, watched);
+            if (watched.cancelled())
+                return 3;
+            if (!elapsed) {
+                dropCurveForMemory(platform, result);
+                return dropCurve(result);
+            }
+            result.elapsedSeconds += *elapsed;
+            ++result.curveCount;
+            // Show (and save) every record that holds pooled sums, not only the
+            // levels of the stretch added last: in the end those of the longest.
+            shownLevels = std::max(shownLevels, result.levelCount);
+            shownLags = std::max(shownLags, result.lagCount);
+            result.levelCount = shownLevels;
+            result.lagCount = shownLags;
+        }
+        return 0;
     }
-    return 0;
+} // namespace
+
+int runSegmentalAutocorrelation(AppState& state, Platform& platform, int channel, CorrelationResult&& table)
+{
+    const PhotonStream& stream = streamOf(state, channel);
+    const AnalysisSettings& settings = state.settings();
+    const double traceLength = state.display.totalTime;
+    DeferredMessages messages;
+    int code = 3;
+    const JobOutcome outcome = platform.runJob("Seg. Autocorrelation",
+        [&](Progress& progress) { code = poolSegments(messages, table, stream, settings, traceLength, progress); });
+    if (outcome == JobOutcome::cancelled || code == 3)
+        return 3;
+    messages.replay(platform);
+    correlationOf(state, channel) = std::move(table);
+    if (!state.resultsShown)
+        toggleResultsWindow(state, platform);
+    if (code == 0)
+        platform.showCorrelationCurve(channel);
+    return code;
 }
 
 void segmentalAutocorrelationCommand(AppState& state, Platform& platform, int channel)
@@ -196,13 +224,12 @@ void segmentalAutocorrelationCommand(AppState& state, Platform& platform, int ch
     if (!platform.runSegmentDialog(fields, actions))
         return;
 
-    CorrelationResult& result = correlationOf(state, channel);
-    adoptSegmentTable(result, draft);
-    result.sourceName = stream.fileTitle;
+    // The slot keeps its curve and table until the pooling completed.
+    CorrelationResult table;
+    adoptSegmentTable(table, draft);
+    table.sourceName = stream.fileTitle;
     endBackgroundSelection(state, platform);
-    if (!state.resultsShown)
-        toggleResultsWindow(state, platform);
-    (void)runSegmentalAutocorrelation(state, platform, channel);
+    (void)runSegmentalAutocorrelation(state, platform, channel, std::move(table));
 }
 
 } // namespace plask

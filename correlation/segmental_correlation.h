@@ -29,11 +29,13 @@ void pressSegmentReset(AnalysisSettings& settings, CorrelationResult& table, Seg
 [[nodiscard]] bool pressSegmentAutocorrelate(
     AnalysisSettings& settings, CorrelationResult& table, SegmentDialogFields& fields, Platform& platform);
 
-// Reads the channel's file again at the correlation bin width and pools the
-// selected segments of the slot's table into its curve, showing the curve
-// after each one. Returns 0, or 2 when no curve came of it (file not read
-// again, memory short, no segment long enough at the bin width read).
-int runSegmentalAutocorrelation(AppState& state, Platform& platform, int channel);
+// As a job: reads the channel's file again at the correlation bin width and
+// pools the selected segments of `table` into its curve; when the job
+// completed the table and curve become the slot's and the curve is shown.
+// Returns 0, 2 when no curve came of it (file not read again, memory short,
+// no segment long enough at the bin width read; the slot's curve is then
+// empty), or 3 when cancelled (the slot is as it was).
+int runSegmentalAutocorrelation(AppState& state, Platform& platform, int channel, CorrelationResult&& table);
 
 // "Seg. Autocorrelation" on a channel.
 void segmentalAutocorrelationCommand(AppState& state, Platform& platform, int channel);

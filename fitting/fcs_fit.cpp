@@ -93,8 +93,9 @@ namespace {
         {
         }
 
-        void solve(FcsModel model, const FitPoints& points, const std::vector<bool>& fixed,
-            const std::vector<double>& lower, const std::vector<double>& upper)
+        // False when the progress answered a cancel.
+        bool solve(FcsModel model, const FitPoints& points, const std::vector<bool>& fixed,
+            const std::vector<double>& lower, const std::vector<double>& upper, Progress& progress)
         {
             const auto count = values.size();
             problem = std::make_unique<ceres::Problem>();
@@ -112,7 +113,11 @@ namespace {
             }
             if (!constant.empty())
                 problem->SetManifold(values.data(), new ceres::SubsetManifold(static_cast<int>(count), constant));
-            ceres::Solve(leastSquaresOptions(), problem.get(), &summary);
+            ceres::Solver::Options options = leastSquaresOptions();
+            IterationProgress iterations(progress, options.max_num_iterations);
+            options.callbacks.push_back(&iterations);
+            ceres::Solve(options, problem.get(), &summary);
+            return !iterations.cancelled();
         }
 
         [[nodiscard]] bool converged() const
@@ -182,6 +187,11 @@ std::vector<double> estimateStart(FcsModel model, const CorrelationCurve& curve)
 }
 
 FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitRequest& request)
+{
+    return fitCorrelation(curve, request, noProgress());
+}
+
+FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitRequest& request, Progress& progress)
 {
     const FcsModel model = request.model;
     const std::span<const ParameterDefinition> definitions = modelParameters(model);
@@ -260,7 +270,8 @@ FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitReq
     std::unique_ptr<SolvedFit> best;
     for (const std::vector<double>& from : starts) {
         auto solved = std::make_unique<SolvedFit>(from);
-        solved->solve(model, points, fixed, lower, upper);
+        if (!solved->solve(model, points, fixed, lower, upper, progress))
+            return FitFailure { std::string(fitCancelledText) };
         if (solved->converged() && (!best || solved->summary.final_cost < best->summary.final_cost))
             best = std::move(solved);
         else if (!best && from == starts.back())

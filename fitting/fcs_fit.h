@@ -5,6 +5,7 @@
 
 #include "fitting/correlation_curve.h"
 #include "fitting/fcs_models.h"
+#include "core/progress.h"
 #include "fitting/fit_types.h"
 
 #include <limits>
@@ -51,5 +52,8 @@ struct FcsFit {
 // parameter names, an empty or too short range, a curve without a positive
 // amplitude and a fit that does not converge.
 [[nodiscard]] FitOutcome<FcsFit> fitCorrelation(const CorrelationCurve& curve, const FcsFitRequest& request);
+// The same, reporting each solver iteration; a cancel ends it with fitCancelledText.
+[[nodiscard]] FitOutcome<FcsFit> fitCorrelation(
+    const CorrelationCurve& curve, const FcsFitRequest& request, Progress& progress);
 
 } // namespace plask::fitting

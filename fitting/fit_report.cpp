@@ -1,6 +1,7 @@
 #include "fitting/fit_report.h"
 
 #include "analysis/text_file.h"
+#include "core/file_names.h"
 #include "fitting/fcs_fit.h"
 #include "fitting/pch_fit.h"
 
@@ -48,6 +49,8 @@ FitReport pchFitReport(const PchFit& fit, const std::string& source)
     std::snprintf(facts[2], sizeof facts[2], "%.0f", fit.totalBins);
     report.facts = { { "Bin width", facts[0] }, { "Background counts per bin", facts[1] }, { "Bins", facts[2] },
         { "Method", "maximum likelihood (chi2: Poisson deviance)" } };
+    for (const std::string& warning : fit.warnings)
+        report.facts.emplace_back("Warning", warning);
     report.parameters = fit.parameters;
     report.chi2 = fit.deviance;
     report.chi2Reduced = fit.chi2Reduced;
@@ -55,6 +58,11 @@ FitReport pchFitReport(const PchFit& fit, const std::string& source)
     report.columnNames = { "photons", "frequency", "fit", "residual" };
     report.columns = { fit.photons, fit.frequency, fit.fit, fit.residual };
     return report;
+}
+
+std::string pchFitReportName(const std::string& fileTitle, bool burstFree)
+{
+    return stripExtension(fileTitle) + (burstFree ? "_burstfree_PCH_fit.txt" : "_PCH_fit.txt");
 }
 
 int writeFitReport(const std::string& path, const FitReport& report)

@@ -29,6 +29,10 @@ struct FitReport {
 [[nodiscard]] FitReport fcsFitReport(const FcsFit& fit, const std::string& source);
 [[nodiscard]] FitReport pchFitReport(const PchFit& fit, const std::string& source);
 
+// The report's file name for a PCH fit of the file `fileTitle`:
+// "<title>_PCH_fit.txt", "<title>_burstfree_PCH_fit.txt" for the bins outside the bursts.
+[[nodiscard]] std::string pchFitReportName(const std::string& fileTitle, bool burstFree);
+
 // "Header size: \t%d rows" (the lines before the data, column names
 // included), the header, then one tab-delimited line per point; Windows-1252
 // with CR LF like every export. Returns a WriteResult code.

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plask::fitting {
@@ -27,6 +28,9 @@ struct FittedParameter {
     double error = std::numeric_limits<double>::quiet_NaN(); // NaN: fixed, or not determined
     bool fixed = false;
 };
+
+// The failure of a fit stopped by a cancel.
+inline constexpr std::string_view fitCancelledText = "The fit was cancelled.";
 
 // What went wrong, with the message the user sees.
 struct FitFailure {

@@ -8,10 +8,20 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
 
 namespace plask::fitting {
 
 namespace {
+    std::string formatNumber(double value)
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.4g", value);
+        return text;
+    }
+
     constexpr double smallestExpected = 1e-300;
     constexpr std::array parameterNames { "N", "cpmKHz", "N2", "cpmKHz2" };
 
@@ -43,6 +53,26 @@ namespace {
         }
     };
 
+
+    // Every bin holds its background photons and more: P(0) <= exp(-b). More
+    // empty bins than that (beyond three standard errors) rule the background out.
+    std::optional<std::string> emptyBinsRuleOut(double emptyBins, double bins, double background)
+    {
+        const double allowed = std::exp(-background);
+        const double spread = std::sqrt(allowed * (1.0 - allowed) / bins);
+        const double observed = emptyBins / bins;
+        if (!(observed > allowed + 3.0 * spread + 1e-12))
+            return std::nullopt;
+        return "The background (" + formatNumber(background) + " counts per bin) is implausible for these data: "
+            + formatNumber(100.0 * observed) + " % of the bins are empty, more than the "
+            + formatNumber(100.0 * allowed) + " % that background alone would leave. The background cannot exceed "
+            + formatNumber(-std::log(observed)) + " counts per bin here; set the Background Counts level (--background).";
+    }
+
+    // Far below any start the histogram's moments give: the solver has run
+    // a parameter into its lower bound.
+    constexpr double boundReach = 1e-4;
+
     template <int P> ceres::CostFunction* makeCost(const DevianceResiduals& residuals)
     {
         return new ceres::NumericDiffCostFunction<DevianceResiduals, ceres::CENTRAL, ceres::DYNAMIC, P>(
@@ -60,6 +90,11 @@ const FittedParameter* PchFit::parameter(std::string_view name) const
 }
 
 FitOutcome<PchFit> fitPch(std::span<const double> frequency, const PchFitRequest& request)
+{
+    return fitPch(frequency, request, noProgress());
+}
+
+FitOutcome<PchFit> fitPch(std::span<const double> frequency, const PchFitRequest& request, Progress& progress)
 {
     if (request.species != 1 && request.species != 2)
         return FitFailure { "The PCH model has 1 or 2 species." };
@@ -86,9 +121,11 @@ FitOutcome<PchFit> fitPch(std::span<const double> frequency, const PchFitRequest
     const double excess = squares / bins - mean * mean - mean;
     const double signal = mean - request.backgroundPerBin;
     if (signal <= 0.0)
-        return FitFailure { "The background (" + std::to_string(request.backgroundPerBin)
-            + " counts per bin) is not below the mean count per bin (" + std::to_string(mean)
-            + "): there is no signal to fit. Set the Background Counts level (--background)." };
+        return FitFailure { "The background (" + formatNumber(request.backgroundPerBin)
+            + " counts per bin) is implausible for these data: it is not below the mean count per bin ("
+            + formatNumber(mean) + "), so there is no signal to fit. Set the Background Counts level (--background)." };
+    if (const std::optional<std::string> ruledOut = emptyBinsRuleOut(histogram[0], bins, request.backgroundPerBin))
+        return FitFailure { *ruledOut };
     if (excess <= 0.0)
         return FitFailure { "The counts vary no more than Poisson noise: the histogram shows no molecules to fit." };
 
@@ -113,11 +150,41 @@ FitOutcome<PchFit> fitPch(std::span<const double> frequency, const PchFitRequest
     options.function_tolerance = 1e-10;
     options.parameter_tolerance = 1e-9;
     options.gradient_tolerance = 1e-12;
+    IterationProgress iterations(progress, options.max_num_iterations);
+    options.callbacks.push_back(&iterations);
     ceres::Solve(options, &problem, &summary);
+    if (iterations.cancelled())
+        return FitFailure { std::string(fitCancelledText) };
     const bool finite = std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
     if (summary.termination_type != ceres::CONVERGENCE || !finite)
         return FitFailure { "The PCH fit did not converge (" + std::to_string(summary.iterations.size())
             + " iterations): " + summary.message + "." };
+
+    // A species whose number or brightness the solver ran down to the bound,
+    // or (of two) one carrying a vanishing share of the signal.
+    const auto onBound = [&](int s) {
+        const double n = values[static_cast<std::size_t>(2 * s)];
+        const double c = values[static_cast<std::size_t>(2 * s + 1)];
+        return n < boundReach * n0 || c < boundReach * cpm0 || n * c * binWidthMs < boundReach * signal;
+    };
+    std::vector<std::string> warnings;
+    if (request.species == 1 && onBound(0))
+        return FitFailure { "The PCH fit ended on a bound (N " + formatNumber(values[0]) + ", brightness "
+            + formatNumber(values[1]) + " kHz): the background of " + formatNumber(request.backgroundPerBin)
+            + " counts per bin is implausible for these data. Set the Background Counts level (--background)." };
+    if (request.species == 2) {
+        if (onBound(0) && onBound(1))
+            return FitFailure { "The two-species PCH fit ended on a bound for both species: the background of "
+                + formatNumber(request.backgroundPerBin)
+                + " counts per bin is implausible for these data. Set the Background Counts level (--background)." };
+        if (onBound(0) || onBound(1)) {
+            const int s = onBound(0) ? 1 : 2;
+            warnings.push_back("Species " + std::to_string(s) + " ended on a bound (N "
+                + formatNumber(values[static_cast<std::size_t>(2 * s - 2)]) + ", brightness "
+                + formatNumber(values[static_cast<std::size_t>(2 * s - 1)])
+                + " kHz): the data hold one species; fit one species.");
+        }
+    }
 
     PchFit fit;
     fit.species = request.species;
@@ -136,6 +203,21 @@ FitOutcome<PchFit> fitPch(std::span<const double> frequency, const PchFitRequest
             p.error = std::sqrt(variance[at]);
         fit.parameters.push_back(p);
     }
+    if (request.species == 2 && warnings.empty()) {
+        // Brightnesses within their joint error (or 5 %) of each other: one species fits as well.
+        const FittedParameter& c1 = fit.parameters[1];
+        const FittedParameter& c2 = fit.parameters[3];
+        const double joint = std::hypot(c1.error, c2.error);
+        const double apart = std::abs(c1.value - c2.value);
+        if (!(apart > 0.05 * std::max(c1.value, c2.value)) || !(apart > joint))
+            warnings.push_back("The two species' brightnesses (" + formatNumber(c1.value) + " and "
+                + formatNumber(c2.value) + " kHz) cannot be told apart: the data hold one species; fit one species.");
+    }
+    // A deviance this far above its degrees of freedom: the model does not describe the histogram.
+    if (fit.chi2Reduced > 10.0)
+        warnings.push_back("The model does not describe the histogram (reduced chi2 " + formatNumber(fit.chi2Reduced)
+            + "): check the background level and the number of species.");
+    fit.warnings = std::move(warnings);
 
     std::vector<PchSpecies> list;
     for (int s = 0; s < request.species; ++s)

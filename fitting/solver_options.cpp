@@ -1,5 +1,7 @@
 #include "fitting/solver_options.h"
 
+#include <algorithm>
+
 namespace plask::fitting {
 
 ceres::Solver::Options leastSquaresOptions()
@@ -15,6 +17,12 @@ ceres::Solver::Options leastSquaresOptions()
     options.minimizer_progress_to_stdout = false;
     options.num_threads = 1;
     return options;
+}
+
+ceres::CallbackReturnType IterationProgress::operator()(const ceres::IterationSummary& summary)
+{
+    const double done = std::min(1.0, (summary.iteration + 1.0) / std::max(maxIterations_, 1));
+    return progress_.step(done) ? ceres::SOLVER_CONTINUE : ceres::SOLVER_ABORT;
 }
 
 std::vector<double> covarianceDiagonal(ceres::Problem& problem, const double* block, int size)

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace plask {
 
@@ -67,15 +68,33 @@ PhcPacking packingFor(std::uint16_t maxCount)
 
 std::size_t packCounts(std::span<const std::uint16_t> counts, PhcPacking packing, std::span<std::uint8_t> out)
 {
+    return *packCounts(counts, packing, out, noProgress());
+}
+
+std::optional<std::size_t> packCounts(
+    std::span<const std::uint16_t> counts, PhcPacking packing, std::span<std::uint8_t> out, Progress& progress)
+{
+    // Reports every so many bins; runs go on across these points unchanged.
+    constexpr std::size_t reportBins = std::size_t { 1 } << 22;
+    const auto fraction = [&](std::size_t i) { return static_cast<double>(i) / static_cast<double>(counts.size()); };
     if (packing == phcPackWords) {
-        for (std::size_t i = 0; i < counts.size(); ++i)
+        for (std::size_t i = 0; i < counts.size(); ++i) {
+            if (i % reportBins == 0 && !progress.step(fraction(i)))
+                return std::nullopt;
             storeLittleEndian(out.data() + 2 * i, counts[i]);
+        }
         return 2 * counts.size();
     }
     const std::size_t cap = runCap(packing);
     const int shift = countBits(packing);
     std::size_t used = 0;
+    std::size_t nextReport = 0;
     for (std::size_t i = 0; i < counts.size();) {
+        if (i >= nextReport) {
+            if (!progress.step(fraction(i)))
+                return std::nullopt;
+            nextReport = i + reportBins;
+        }
         const std::uint16_t value = counts[i];
         std::size_t run = 1;
         while (run < cap && i + run < counts.size() && counts[i + run] == value)
@@ -135,6 +154,11 @@ PhcHeader encodePhcHeader(
 
 int writePhotonCountData(const PhotonStream& stream, const std::string& path)
 {
+    return writePhotonCountData(stream, path, noProgress());
+}
+
+int writePhotonCountData(const PhotonStream& stream, const std::string& path, Progress& progress)
+{
     const std::span<const std::uint16_t> bins = stream.bins();
     // Counts may have changed since the load, so the packing follows the
     // counts as they are now, not the largest count found at load.
@@ -143,21 +167,39 @@ int writePhotonCountData(const PhotonStream& stream, const std::string& path)
     PageArray<std::uint8_t> buffer = PageArray<std::uint8_t>::allocate(std::max<std::size_t>(2 * bins.size(), 1));
     if (!buffer)
         return 2;
-    const std::size_t packedSize = packCounts(bins, packing, buffer.span());
+    // Packing takes half the time, writing the other half.
+    PhaseProgress packingPhase(progress, 0.0, 0.5);
+    WatchedProgress packingProgress(packingPhase);
+    const std::optional<std::size_t> packed = packCounts(bins, packing, buffer.span(), packingProgress);
+    if (!packed)
+        return 3;
+    const std::size_t packedSize = *packed;
     const PhcHeader header = encodePhcHeader(stream, packing, static_cast<std::uint32_t>(packedSize), maxCount);
-    if (!writeFileAtomically(path, { std::span<const std::uint8_t>(header), buffer.first(packedSize) }))
-        return 1;
+    PhaseProgress writingPhase(progress, 0.5, 1.0);
+    WatchedProgress writing(writingPhase);
+    if (!writeFileAtomically(path, { std::span<const std::uint8_t>(header), buffer.first(packedSize) }, writing))
+        return writing.cancelled() ? 3 : 1;
     return 0;
 }
 
+namespace {
+    std::optional<std::string> choosePhotonCountPath(Platform& platform, const PhotonStream& stream)
+    {
+        FileDialogRequest request;
+        request.filters = { { "Photon Count File (*.phc)", "*.phc" } };
+        request.defaultName = stripExtension(stream.fileTitle) + ".phc";
+        request.defaultExtension = ".phc";
+        std::optional<std::string> path = platform.chooseSaveFile(request);
+        if (path && path->empty())
+            return std::nullopt;
+        return path;
+    }
+} // namespace
+
 int writePhotonCountFile(Platform& platform, const PhotonStream& stream, bool pack)
 {
-    FileDialogRequest request;
-    request.filters = { { "Photon Count File (*.phc)", "*.phc" } };
-    request.defaultName = stripExtension(stream.fileTitle) + ".phc";
-    request.defaultExtension = ".phc";
-    const std::optional<std::string> path = platform.chooseSaveFile(request);
-    if (!path || path->empty())
+    const std::optional<std::string> path = choosePhotonCountPath(platform, stream);
+    if (!path)
         return 4;
     if (!pack)
         return 0;
@@ -182,7 +224,16 @@ void saveDataCommand(AppState& state, Platform& platform)
                                   stream.sourceResolution, stream.binWidth),
             "Binwidth change"))
         return;
-    showPhotonCountWriteFailure(platform, writePhotonCountFile(platform, stream, true));
+    const std::optional<std::string> path = choosePhotonCountPath(platform, stream);
+    if (!path)
+        return;
+    // Packed and written on the worker into a temporary file that is renamed
+    // over the chosen one only when complete: a cancel leaves no file.
+    int result = 3;
+    const JobOutcome outcome = platform.runJob(
+        "Save Data", [&](Progress& progress) { result = writePhotonCountData(stream, *path, progress); });
+    if (outcome == JobOutcome::completed)
+        showPhotonCountWriteFailure(platform, result);
 }
 
 int readPhotonCountFile(Platform& platform, Owner owner, const std::string& path, PhotonStream& stream)

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -41,6 +42,10 @@ using PhcHeader = std::array<std::uint8_t, phcHeaderSize>;
 [[nodiscard]] std::size_t packCounts(
     std::span<const std::uint16_t> counts, PhcPacking packing, std::span<std::uint8_t> out);
 
+// The same, reporting as it goes; nothing when `progress` answers a cancel.
+[[nodiscard]] std::optional<std::size_t> packCounts(
+    std::span<const std::uint16_t> counts, PhcPacking packing, std::span<std::uint8_t> out, Progress& progress);
+
 // Fills exactly `counts.size()` bins from the packed bytes. False when the
 // bytes end early, a run passes the last bin, or bytes are left over.
 [[nodiscard]] bool unpackCounts(
@@ -53,6 +58,9 @@ using PhcHeader = std::array<std::uint8_t, phcHeaderSize>;
 // Writes the stream's `length` bins to `path`, replacing it whole. Returns 0,
 // 1 when the file cannot be written, 2 when the packing buffer cannot be had.
 int writePhotonCountData(const PhotonStream& stream, const std::string& path);
+// The same, reporting as it packs and writes; 3 when `progress` answered a
+// cancel (no file is left, an existing one stays as it was).
+int writePhotonCountData(const PhotonStream& stream, const std::string& path, Progress& progress);
 
 // The Save dialog (proposing the file title with ".phc"), then the file
 // unless `pack` is clear. Returns 0 (written, or nothing to write), 1, 2 as

@@ -28,7 +28,7 @@ namespace {
 
     enum Column { nameColumn = 0, valueColumn = 1, fixedColumn = 2, errorColumn = 3 };
 
-    QString number(double value) { return std::isfinite(value) ? QString::number(value, 'g', 6) : QStringLiteral("-"); }
+    QString number(double value) { return fitNumber(value); }
 
     // An empty field means no limit.
     std::optional<double> fieldValue(const QLineEdit* field)
@@ -42,7 +42,6 @@ namespace {
 FitPanel::FitPanel(Platform& platform, chart::Chart& correlationChart, QWidget* parent)
     : QWidget(parent)
     , platform_(platform)
-    , correlationChart_(correlationChart)
 {
     setObjectName(QStringLiteral("fitPanel"));
     auto* layout = new QVBoxLayout(this);
@@ -71,37 +70,16 @@ FitPanel::FitPanel(Platform& platform, chart::Chart& correlationChart, QWidget* 
     parameters_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     layout->addWidget(parameters_, 2);
 
-    auto* buttons = new QHBoxLayout;
-    auto* fitButton = new QPushButton(QStringLiteral("Fit"), this);
-    fitButton->setObjectName(QStringLiteral("fitButton"));
-    auto* saveButton = new QPushButton(QStringLiteral("Save"), this);
-    saveButton->setObjectName(QStringLiteral("fitSaveButton"));
-    buttons->addWidget(fitButton);
-    buttons->addWidget(saveButton);
-    layout->addLayout(buttons);
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("fitStatus"));
-    status_->setWordWrap(true);
-    layout->addWidget(status_);
+    const FitControls controls = addFitControls(*this, *layout, QStringLiteral("fit"));
+    status_ = controls.status;
 
-    residuals_ = new chart::Chart(this);
-    residuals_->setObjectName(QStringLiteral("fitResiduals"));
-    residuals_->setMinimumHeight(120);
-    residuals_->setPlotArea(QRectF(QPointF(0.2, 0.1), QPointF(0.95, 0.75)));
-    residual_ = { 0.0, 0.0 };
-    fitTau_ = { 1.0, 10000.0 };
-    residualDataset_ = residuals_->createDataset("residuals", fitTau_, residual_);
-    residualPlot_ = residuals_->addLinePlot(residualDataset_, 1, 4);
-    residuals_->setLogarithmicX(true);
-    residuals_->setAxisTitle(chart::Axis::x, QStringLiteral("Lag time (ms)"));
-    residuals_->setAxisTitle(chart::Axis::y, QStringLiteral("Residual"));
-    residuals_->redraw();
-    layout->addWidget(residuals_, 1);
+    view_ = std::make_unique<FitCurveView>(correlationChart, this, QStringLiteral("Lag time (ms)"), true, 1);
+    layout->addWidget(&view_->residualChart(), 1);
 
     fillParameters();
     connect(model_, &QComboBox::currentIndexChanged, this, [this] { fillParameters(); });
-    connect(fitButton, &QPushButton::clicked, this, [this] { runFit(); });
-    connect(saveButton, &QPushButton::clicked, this, [this] { save(); });
+    connect(controls.fit, &QPushButton::clicked, this, [this] { runFit(); });
+    connect(controls.save, &QPushButton::clicked, this, [this] { save(); });
 }
 
 void FitPanel::setCurve(const CorrelationResult& result)
@@ -115,8 +93,7 @@ void FitPanel::setCurve(const CorrelationResult& result)
     reportName_ = fitReportPath(proposedFcsFileName(result)).string();
     sourceName_ = result.sourceName;
     fit_.reset();
-    if (fitPlot_.index >= 0)
-        correlationChart_.setPlotVisible(fitPlot_, false);
+    view_->clear();
     status_->clear();
     fillParameters();
 }
@@ -169,7 +146,16 @@ bool FitPanel::runFit()
         platform_.showMessage("There is no correlation curve to fit.", "Fit Error", Owner::none);
         return false;
     }
-    FitOutcome<FcsFit> outcome = fitCorrelation(curve_, request());
+    // The job fits copies, so the panel may change while it runs.
+    const FcsFitRequest choices = request();
+    const CorrelationCurve curve = curve_;
+    std::optional<FitOutcome<FcsFit>> job = runFitJob<FcsFit>(
+        platform_, *this, [&](Progress& progress) { return fitCorrelation(curve, choices, progress); });
+    if (!job) {
+        status_->setText(fitCancelledStatus());
+        return false;
+    }
+    FitOutcome<FcsFit>& outcome = *job;
     if (!outcome.ok()) {
         status_->setText(QString::fromStdString(outcome.message()));
         platform_.showMessage(outcome.message(), "Fit Error", Owner::none);
@@ -192,23 +178,7 @@ void FitPanel::showFit()
                          .arg(number(fit.chi2Reduced))
                          .arg(fit.points())
                          .arg(fit.weighted ? QStringLiteral("weighted") : QStringLiteral("unweighted")));
-    fitTau_ = fit.tauMs;
-    fitG_ = fit.fit;
-    residual_ = fit.residual;
-    if (fitPlot_.index < 0) {
-        fitDataset_ = correlationChart_.createDataset("fit", fitTau_, fitG_);
-        fitPlot_ = correlationChart_.addLinePlot(fitDataset_, 2, 1);
-    }
-    correlationChart_.setDatasetArrays(fitDataset_, fitTau_, fitG_);
-    correlationChart_.setPlotVisible(fitPlot_, true);
-    correlationChart_.redraw();
-    residuals_->setDatasetArrays(residualDataset_, fitTau_, residual_);
-    const auto [low, high] = std::minmax_element(residual_.begin(), residual_.end());
-    const double reach = std::max({ std::abs(*low), std::abs(*high), 1e-12 });
-    residuals_->setAxisRange(chart::Axis::x, correlationChart_.axisRange(chart::Axis::x).first,
-        correlationChart_.axisRange(chart::Axis::x).second);
-    residuals_->setAxisRange(chart::Axis::y, -reach, reach);
-    residuals_->redraw();
+    view_->show(fit.tauMs, fit.fit, fit.residual);
 }
 
 void FitPanel::save()
@@ -217,10 +187,7 @@ void FitPanel::save()
         platform_.showMessage("Fit the curve before saving the fit.", "Fit Error", Owner::none);
         return;
     }
-    const std::optional<std::string> path = chooseTextExport(platform_, "Text Data Files (*.txt)", reportName_);
-    if (!path)
-        return;
-    reportWriteFailure(platform_, writeFitReport(*path, fcsFitReport(*fit_, sourceName_)), Owner::none);
+    saveFitReport(platform_, reportName_, fcsFitReport(*fit_, sourceName_));
 }
 
 } // namespace plask::ui

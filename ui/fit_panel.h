@@ -9,10 +9,11 @@
 #include "fitting/correlation_curve.h"
 #include "fitting/fcs_fit.h"
 
-#include "chart/chart_types.h"
+#include "ui/fit_view.h"
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,13 +37,14 @@ public:
 
     // The curve to fit from now on: the result's records, its file name for Save.
     void setCurve(const CorrelationResult& result);
-    // Fits with the panel's choices; false after a message.
+    // Fits with the panel's choices as a job on the worker; false after a
+    // message, or when the fit was cancelled (the previous fit stands).
     bool runFit();
     // The Save dialog, then the report.
     void save();
 
     [[nodiscard]] const std::optional<fitting::FcsFit>& result() const { return fit_; }
-    [[nodiscard]] chart::Chart& residualChart() const { return *residuals_; }
+    [[nodiscard]] chart::Chart& residualChart() const { return view_->residualChart(); }
 
 private:
     void fillParameters();
@@ -50,25 +52,16 @@ private:
     void showFit();
 
     Platform& platform_;
-    chart::Chart& correlationChart_;
     QComboBox* model_ = nullptr;
     QTableWidget* parameters_ = nullptr;
     QLineEdit* fromMs_ = nullptr;
     QLineEdit* toMs_ = nullptr;
     QLabel* status_ = nullptr;
-    chart::Chart* residuals_ = nullptr;
+    std::unique_ptr<FitCurveView> view_;
     fitting::CorrelationCurve curve_;
     std::string reportName_;
     std::string sourceName_;
     std::optional<fitting::FcsFit> fit_;
-    // The charts read these arrays at every redraw.
-    std::vector<double> fitTau_;
-    std::vector<double> fitG_;
-    std::vector<double> residual_;
-    chart::DatasetId fitDataset_;
-    chart::PlotId fitPlot_;
-    chart::DatasetId residualDataset_;
-    chart::PlotId residualPlot_;
 };
 
 } // namespace plask::ui

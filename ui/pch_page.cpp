@@ -7,7 +7,12 @@
 #include "ui/page_menu.h"
 #include "ui/page_printing.h"
 
+#include "ui/qt_platform.h"
+
+#include <QCloseEvent>
+#include <QDockWidget>
 #include <QMenuBar>
+#include <QTimer>
 
 #include <span>
 
@@ -35,7 +40,38 @@ PchPage::PchPage(AppState& state, Platform& platform, QWidget* parent)
     setCentralWidget(page_);
     buildMenu();
     buildChart(state_.pch);
+    buildFitPanel();
     setGeometry(300, 100, 550, 350);
+}
+
+void PchPage::buildFitPanel()
+{
+    // Docked beside the chart like the results window's; the page itself is unchanged.
+    fitPanel_ = new PchFitPanel(state_, platform_, *chart_, this);
+    fitDock_ = addFitDock(*this, *fitPanel_, QStringLiteral("pchFit"));
+
+    const int channel = state_.activeChannel;
+    const PhotonStream& stream = streamOf(state_, channel);
+    fitPanel_->setHistogram(frequency_, { channel, stream.filePath, stream.fileTitle, stream.binWidth });
+    connect(fitPanel_, &PchFitPanel::fitEnded, this, [this] {
+        if (closeAfterFit_) {
+            closeAfterFit_ = false;
+            QTimer::singleShot(0, this, &QWidget::close);
+        }
+    });
+}
+
+void PchPage::closeEvent(QCloseEvent* event)
+{
+    // The page deletes itself on close: not while its fit runs on the stack.
+    if (fitPanel_->fitRunning()) {
+        if (auto* qt = dynamic_cast<QtPlatform*>(&platform_))
+            qt->jobs().cancel();
+        closeAfterFit_ = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void PchPage::buildMenu()

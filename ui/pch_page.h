@@ -9,12 +9,15 @@
 #include "core/app_state.h"
 #include "core/platform.h"
 
+#include "ui/pch_fit_panel.h"
+
 #include <QMainWindow>
 
 #include <map>
 #include <vector>
 
 class QAction;
+class QDockWidget;
 
 namespace plask::chart {
 class Chart;
@@ -43,10 +46,18 @@ public:
     [[nodiscard]] chart::Chart& chart() const { return *chart_; }
     [[nodiscard]] chart::PlotId plot() const { return plot_; }
     [[nodiscard]] QAction* menuAction(int id) const;
+    // The fit panel, docked beside the chart; hidden until "Fit Panel".
+    [[nodiscard]] QDockWidget* fitDock() const { return fitDock_; }
+    [[nodiscard]] PchFitPanel& fitPanel() const { return *fitPanel_; }
 
     void runCommand(int id);
 
+protected:
+    // A close while the page's fit runs cancels the fit and closes once it has ended.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void buildFitPanel();
     void buildMenu();
     void buildChart(const PchResult& pch);
 
@@ -58,6 +69,9 @@ private:
     std::vector<double> photonsPerBin_; // the page's own copies
     std::vector<double> frequency_;
     std::map<int, QAction*> actions_;
+    QDockWidget* fitDock_ = nullptr;
+    PchFitPanel* fitPanel_ = nullptr;
+    bool closeAfterFit_ = false;
 };
 
 // The "PCH" command of the control panel: computes the histogram of the

@@ -50,18 +50,8 @@ ResultsWindow::ResultsWindow(AppState& state, Platform& platform, QWidget* paren
     statistics_ = std::make_unique<StatisticsPanel>(*page_->addChart(fractions(0.74, 0, 1, 1)));
 
     // The fit panel docks beside the page; the page's own layout is unchanged.
-    fitDock_ = new QDockWidget(QStringLiteral("Fit"), this);
-    fitDock_->setObjectName(QStringLiteral("fitDock"));
-    fitPanel_ = new FitPanel(platform_, correlation_->chart(), fitDock_);
-    fitDock_->setWidget(fitPanel_);
-    addDockWidget(Qt::RightDockWidgetArea, fitDock_);
-    fitDock_->hide();
-    QAction* toggle = fitDock_->toggleViewAction();
-    toggle->setText(QStringLiteral("Fit Panel"));
-    toggle->setObjectName(QStringLiteral("fitPanelAction"));
-    QMenu* fitMenu = menuBar()->addMenu(QStringLiteral("Fit"));
-    fitMenu->setObjectName(QStringLiteral("fitMenu"));
-    fitMenu->addAction(toggle);
+    fitPanel_ = new FitPanel(platform_, correlation_->chart(), this);
+    fitDock_ = addFitDock(*this, *fitPanel_, QStringLiteral("fit"));
 }
 
 ResultsWindow::~ResultsWindow() = default;

@@ -120,6 +120,18 @@ TEST(MathCommand, RunsOnLoadedStreamsAndRedraws)
     EXPECT_EQ(streamOf(state, 0).counts[0], 5);
     runMathCommand(state, platform, commandSubtractC2);
     EXPECT_EQ(streamOf(state, 1).counts[0], 2);
+
+    // Cancelled on the worker: neither channel changes, the trace is not redrawn.
+    testing::loadCounts(state, 0, Counts(3'000'000, 4));
+    state.settings().bleed12Factor = state.settings().bleed21Factor = 0.1;
+    platform.clear();
+    for (const auto& [command, steps] : { std::pair { commandScaleA1, 1 }, { commandBleedThrough, 0 } }) {
+        platform.cancelJobAfterSteps = steps;
+        runMathCommand(state, platform, command);
+        EXPECT_EQ(streamOf(state, 0).counts[2'999'999], 4);
+        EXPECT_EQ(streamOf(state, 1).counts[0], 2);
+    }
+    EXPECT_TRUE(platform.calls.empty());
 }
 
 TEST(Noise, LnGammaKnownValues)

@@ -176,7 +176,7 @@ namespace {
         EXPECT_EQ(result.levelCount, 12.0);
         EXPECT_EQ(result.lagCount, 112); // the last segment alone would show 80
         EXPECT_EQ(result.correlatedBins, 10000u);
-        EXPECT_EQ(platform.callsNamed("showCorrelationCurve").size(), 3u);
+        EXPECT_EQ(platform.callsNamed("showCorrelationCurve").size(), 1u); // once the pooling completed
         EXPECT_TRUE(state.resultsShown);
 
         // The same sums as pooling the three stretches of the file by hand.
@@ -213,6 +213,31 @@ namespace {
         EXPECT_EQ(platform.segmentDialogStates[0].countText, "3 out of 3");
         EXPECT_EQ(platform.segmentDialogStates[1].minimumText, "250");
         EXPECT_EQ(platform.callsNamed("showCorrelationCurve").size(), 0u);
+    }
+
+    // A cancel during the re-read (this file is read in one piece and pooled
+    // too quickly for a step): the slot keeps its earlier curve and table,
+    // nothing is shown.
+    TEST_F(Segmental, CancelledPoolingLeavesTheSlotAsItWas)
+    {
+        CorrelationResult& slot = state.correlations[0];
+        slot.kind = correlationAuto;
+        slot.sourceName = "/data/earlier.dat";
+        slot.curveTitle = "earlier curve";
+        slot.segmentCount = 7;
+        for (const int steps : { 0 }) {
+            platform.cancelJobAfterSteps = steps;
+            pressAutocorrelate();
+            segmentalAutocorrelationCommand(state, platform, 0);
+            EXPECT_EQ(slot.kind, correlationAuto) << steps;
+            EXPECT_EQ(slot.sourceName, "/data/earlier.dat");
+            EXPECT_EQ(slot.curveTitle, "earlier curve");
+            EXPECT_EQ(slot.segmentCount, 7);
+            EXPECT_FALSE(slot.lags);
+        }
+        EXPECT_TRUE(platform.callsNamed("showCorrelationCurve").empty());
+        EXPECT_FALSE(state.resultsShown);
+        EXPECT_TRUE(platform.dialogs().empty());
     }
 
     TEST_F(Segmental, SegmentsTooShortAtTheCorrelationBinWidthAreLeftOut)

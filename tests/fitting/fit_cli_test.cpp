@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -124,6 +125,30 @@ namespace {
         ASSERT_EQ(burstFree.exitCode, 0) << burstFree.err;
         EXPECT_LT(burstFree.json()["bins"].get<double>(), fit["bins"].get<double>());
         EXPECT_LT(burstFree.json()["cpmKHz"]["value"].get<double>(), fit["cpmKHz"]["value"].get<double>());
+
+        // The default background (1 count per bin) on data of about 1 count per bin
+        // without background: refused with a message, no report. A fraction of a count is taken.
+        std::filesystem::remove(dir / "sim_PCH_fit.txt");
+        const auto implausible = runCli("pchfit sim.dat --binwidth 10", dir.path());
+        EXPECT_EQ(implausible.exitCode, 1);
+        EXPECT_NE(implausible.err.find("implausible"), std::string::npos) << implausible.err;
+        EXPECT_TRUE(implausible.out.empty());
+        EXPECT_FALSE(std::filesystem::exists(dir / "sim_PCH_fit.txt"));
+        const auto fractional = runCli("pchfit sim.dat --binwidth 10 --background 0.02", dir.path());
+        ASSERT_EQ(fractional.exitCode, 0) << fractional.err;
+        EXPECT_EQ(fractional.json()["backgroundPerBin"], 0.02);
+        EXPECT_TRUE(fractional.json()["warnings"].empty());
+        EXPECT_EQ(runCli("pchfit sim.dat --binwidth 10 --background -1", dir.path()).exitCode, 2);
+
+        // Two species fitted to one: a warning in the JSON, on stderr and in the report.
+        const auto two = runCli("pchfit sim.dat --binwidth 10 --background 0 --species 2 -o two", dir.path());
+        ASSERT_EQ(two.exitCode, 0) << two.err;
+        std::cout << "two species: " << two.json()["warnings"] << '\n';
+        ASSERT_FALSE(two.json()["warnings"].empty());
+        EXPECT_NE(two.err.find("warning"), std::string::npos);
+        const ReportFile report = readReport(dir / "two" / "sim_PCH_fit.txt");
+        EXPECT_TRUE(std::any_of(report.header.begin(), report.header.end(),
+            [](const std::string& line) { return line.starts_with("Warning: \t"); }));
     }
 
 } // namespace

@@ -362,6 +362,20 @@ namespace {
         ASSERT_EQ(writePhotonCountData(streamWith(Counts(1000, 2)), path), 0);
         EXPECT_EQ(readBytes(path).size(), phcHeaderSize + 63);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+        // Save Data cancelled while packing or while writing: the file it
+        // would replace stays as it was and no temporary is left.
+        AppState state = stateWithCorrelatorStream(Counts(3'000'000, 2));
+        state.streams[1].sourceResolution = 2.0;
+        for (const int steps : { 0, 1 }) {
+            FakePlatform cancelling;
+            cancelling.cancelJobAfterSteps = steps;
+            cancelling.saveFileAnswers.push_back(path);
+            saveDataCommand(state, cancelling);
+            EXPECT_TRUE(cancelling.dialogs().empty());
+            EXPECT_EQ(readBytes(path).size(), phcHeaderSize + 63) << steps;
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+        }
     }
 
 } // namespace

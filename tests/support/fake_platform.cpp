@@ -147,4 +147,32 @@ void FakePlatform::refreshStatisticsPanel(int channel) { record("refreshStatisti
 void FakePlatform::showCorrelationCurve(int slot) { record("showCorrelationCurve", std::to_string(slot)); }
 void FakePlatform::setResultsWindowVisible(bool visible) { record("setResultsWindowVisible", visible ? "1" : "0"); }
 
+JobOutcome FakePlatform::runJob(std::string_view /*caption*/, const Job& job)
+{
+    if (!cancelJobAfterSteps) {
+        job(noProgress());
+        return JobOutcome::completed;
+    }
+    // Counts the steps and cancels past the scripted number.
+    class CancellingProgress final : public Progress {
+    public:
+        explicit CancellingProgress(int steps)
+            : left_(steps)
+        {
+        }
+        bool step(double /*fractionDone*/) override
+        {
+            cancelled_ = cancelled_ || left_-- <= 0;
+            return !cancelled_;
+        }
+        bool cancelled_ = false;
+
+    private:
+        int left_;
+    };
+    CancellingProgress progress(*cancelJobAfterSteps);
+    job(progress);
+    return progress.cancelled_ ? JobOutcome::cancelled : JobOutcome::completed;
+}
+
 } // namespace plask::testing

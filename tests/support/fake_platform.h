@@ -47,6 +47,9 @@ public:
     // The dialog's fields at opening and after every press, in order.
     std::vector<SegmentDialogFields> segmentDialogStates;
     PanelFields panel;
+    // Jobs run inline; when set, a job's progress answers a cancel from its
+    // (n + 1)th step on, and runJob then says the job was cancelled.
+    std::optional<int> cancelJobAfterSteps;
 
     std::vector<PlatformCall> calls;
     std::vector<FileDialogRequest> fileRequests; // every Open and Save request in order
@@ -68,6 +71,7 @@ public:
     void setMinPhotonsField(std::string_view text) override;
     bool editFcsSetup(AnalysisSettings& settings) override;
     bool runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions) override;
+    JobOutcome runJob(std::string_view caption, const Job& job) override;
 
     void redrawTrace() override;
     void activeChannelChanged(int channel) override;

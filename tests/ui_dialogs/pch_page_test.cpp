@@ -1,6 +1,7 @@
 #include "../ui/correlator_file_writer.h"
 #include "dialog_test_support.h"
 #include "gui_fixture.h"
+#include "pch_page_support.h"
 
 #include "chart/chart.h"
 #include "chart/data_window.h"
@@ -37,15 +38,7 @@ namespace {
         }
 
         // Presses the control panel's "PCH" button; the page it opened.
-        ui::PchPage* pressPch()
-        {
-            const auto before = window->findChildren<ui::PchPage*>();
-            click("pchButton");
-            for (ui::PchPage* page : window->findChildren<ui::PchPage*>())
-                if (!before.contains(page))
-                    return page;
-            return nullptr;
-        }
+        ui::PchPage* pressPch() { return pressPchButton(*window); }
 
         static std::size_t drawn(const ui::PchPage& page) { return page.chart().drawnPointCount(page.plot()); }
 
