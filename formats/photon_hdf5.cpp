@@ -181,6 +181,12 @@ TttrHeader readPhotonHdf5(const std::string& path, PhotonSink* sink, DecodeStats
         h.error = "The timestamps of this Photon-HDF5 file are not a list.";
         return h;
     }
+    // A dataset never written has no storage: its length is a claim, and
+    // reading it would only give fill values.
+    if (n > 0 && H5Dget_storage_size(times.get()) == 0) {
+        h.error = formatText("This Photon-HDF5 file claims %lld timestamps but stores none.", n);
+        return h;
+    }
     h.announcedRecords = static_cast<std::uint64_t>(n);
     const bool hasDetectors = exists(file.get(), "/photon_data/detectors");
     const bool hasNanotimes = exists(file.get(), "/photon_data/nanotimes");

@@ -136,7 +136,7 @@ public:
             return binner_->unitsPerBin() != 0 ? Mode::binByMultiply : Mode::binByEdges;
         return Mode::count;
     }
-    template <Mode mode>
+    template <Mode feed>
     class Batch;
 
 private:
@@ -163,7 +163,7 @@ struct DecodedPhoton {
 // the gate without branching (channels interleave at random); when it bins by
 // multiplication every photon inside the window adds its keep flag (0 or 1)
 // to its bin. A batch sees fewer than 2^32 photons.
-template <PhotonSink::Mode mode>
+template <PhotonSink::Mode feed>
 class PhotonSink::Batch {
 public:
     // Photons per channel slot in this batch, in sets used in turn so that
@@ -193,7 +193,7 @@ public:
     template <typename Source>
     void run(Source& source, std::size_t n)
     {
-        if constexpr (mode == Mode::generic) {
+        if constexpr (feed == Mode::generic) {
             DecodedPhoton ph;
             for (std::size_t i = 0; i < n; ++i)
                 if (source.decode(i, ph))
@@ -220,7 +220,7 @@ public:
             std::uint64_t reciprocalLimit = 0;
             std::uint16_t* bins = nullptr;
             std::uint64_t binCapacity = 0;
-            if constexpr (mode == Mode::binByMultiply) {
+            if constexpr (feed == Mode::binByMultiply) {
                 unitsPerBin = binner->unitsPerBin();
                 reciprocal = binner->reciprocal();
                 reciprocalLimit = binner->reciprocalLimit();
@@ -230,7 +230,7 @@ public:
             std::vector<std::uint64_t>* const times = sink_.times_;
             std::uint64_t* out = nullptr;
             std::uint64_t* outEnd = nullptr;
-            if constexpr (mode == Mode::collect) {
+            if constexpr (feed == Mode::collect) {
                 const std::size_t used = times->size();
                 times->resize(used + collectStep);
                 out = times->data() + used;
@@ -255,7 +255,7 @@ public:
                     & static_cast<std::uint64_t>(ph.microtime - gateFrom < gateWidth);
                 kept += keep;
                 lastKept ^= (lastKept ^ t) & (0 - keep);
-                if constexpr (mode == Mode::binByMultiply) {
+                if constexpr (feed == Mode::binByMultiply) {
                     const std::uint64_t bin = t < reciprocalLimit
                         ? static_cast<std::uint64_t>((static_cast<Uint128>(t) * reciprocal) >> 64)
                         : t / unitsPerBin;
@@ -266,10 +266,10 @@ public:
                         binCapacity = binner->binCapacity();
                     }
                     *c = static_cast<std::uint16_t>(*c + (keep & static_cast<std::uint64_t>(*c != 0xFFFF)));
-                } else if constexpr (mode == Mode::binByEdges) {
+                } else if constexpr (feed == Mode::binByEdges) {
                     if (keep != 0)
                         binner->add(t);
-                } else if constexpr (mode == Mode::collect) {
+                } else if constexpr (feed == Mode::collect) {
                     *out = t;
                     out += keep;
                     if (out == outEnd) [[unlikely]] {
@@ -281,7 +281,7 @@ public:
                     }
                 }
             }
-            if constexpr (mode == Mode::collect)
+            if constexpr (feed == Mode::collect)
                 times->resize(static_cast<std::size_t>(out - times->data()));
             source = src;
             sink_.backwards_ |= backwards != 0;
