@@ -374,10 +374,17 @@ namespace {
                 const std::uint64_t from = std::max(t0, zoneEnd);
                 if (from < segEnd)
                     pairDense(h, p, from - t0, segEnd - t0);
-                q = zoneStop;
-                while (q < y.count && y.buffer[q].time < segEnd)
-                    ++q;
+                q = firstAtOrAfter(y, zoneStop, segEnd);
             }
+        }
+
+        // The first entry from `from` on at or after time t (entries are in time order).
+        [[nodiscard]] static std::size_t firstAtOrAfter(const StreamLevel& level, std::size_t from, std::uint64_t t)
+        {
+            const Entry* begin = level.buffer.data();
+            const Entry* end = begin + level.count;
+            return static_cast<std::size_t>(
+                std::partition_point(begin + from, end, [t](const Entry& e) { return e.time < t; }) - begin);
         }
 
         // Direct counts of times t0 - 2d ... t1 and delayed counts of
@@ -389,10 +396,8 @@ namespace {
             denseDirect_.assign(span + 8, 0);
             std::uint64_t bits = 0;
             // Index of time t is t - t0 + 2d; only times from t0 - 2d on are needed.
-            for (std::size_t k = 0; k < x.count; ++k) {
+            for (std::size_t k = firstAtOrAfter(x, 0, t0 > slots_ ? t0 - slots_ : 0); k < x.count; ++k) {
                 const Entry& e = x.buffer[k];
-                if (e.time + slots_ < t0)
-                    continue;
                 const std::uint64_t at = e.time + slots_ - t0;
                 if (at >= span)
                     break;
@@ -446,63 +451,74 @@ namespace {
             }
         }
 
-        // Entry by entry, for the delayed entries q0 ... q1 - 1 of the level.
         void pairSparse(int h, const StreamLevel& x, const StreamLevel& y, std::size_t q0, std::size_t q1)
         {
-            if (parts_.parts() > 1)
-                pairEntries<true>(h, x, y, q0, q1);
+            const bool withParts = parts_.parts() > 1;
+            if (cross_)
+                withParts ? pairEntries<true, true>(h, x, y, q0, q1) : pairEntries<false, true>(h, x, y, q0, q1);
             else
-                pairEntries<false>(h, x, y, q0, q1);
+                withParts ? pairEntries<true, false>(h, x, y, q0, q1) : pairEntries<false, false>(h, x, y, q0, q1);
         }
 
-        template <bool withParts>
+        // Entry by entry, for the delayed entries q0 ... q1 - 1 of the level.
+        // Most entries of the sparse levels have no partner: one test of the
+        // nearest candidate passes them by. Partners are then taken from a
+        // window that slides with the entries (cross-correlation) or from the
+        // entries just before (the same list).
+        template <bool withParts, bool cross>
         void pairEntries(int h, const StreamLevel& x, const StreamLevel& y, std::size_t q0, std::size_t q1)
         {
             const std::uint64_t lo = lowestLag(h);
             const std::uint64_t hi = slots_;
             const Entry* xs = x.buffer.data();
+            const Entry* ys = y.buffer.data();
             const std::size_t nx = x.count;
-            std::uint64_t* whole = whole_.products(h, 0);
-            const std::uint64_t* bounds = parts_.bounds(h);
+            std::uint64_t* const whole = whole_.products(h, 0);
+            const std::uint64_t* const bounds = parts_.bounds(h);
             std::size_t part = 0;
+            std::uint64_t partStart = 0;
+            std::uint64_t partEnd = 0;
+            std::uint64_t* own = nullptr;
             std::size_t j = 0;
             for (std::size_t q = q0; q < q1; ++q) {
-                const Entry e = y.buffer[q];
-                std::size_t first = 0;
-                std::size_t stop = 0;
-                if (!cross_) {
-                    // The same list: the partners are the entries just before this one.
-                    stop = q;
-                    first = q;
-                    while (first > 0 && xs[first - 1].time + hi >= e.time)
-                        --first;
+                const std::uint64_t time = ys[q].time;
+                const std::uint64_t weight = ys[q].weight;
+                if constexpr (!cross) {
+                    if (q == 0 || xs[q - 1].time + hi < time)
+                        continue;
                 } else {
-                    while (j < nx && xs[j].time + hi < e.time)
+                    while (j < nx && xs[j].time + hi < time)
                         ++j;
-                    first = j;
-                    stop = j;
-                    while (stop < nx && xs[stop].time + lo <= e.time)
-                        ++stop;
+                    if (j == nx || xs[j].time + lo > time)
+                        continue;
                 }
-                if (first == stop)
-                    continue;
-                std::uint64_t* own = nullptr;
-                std::uint64_t partStart = 0;
                 if constexpr (withParts) {
-                    while (e.time >= bounds[part + 1])
-                        ++part;
-                    own = parts_.products(h, part);
-                    partStart = bounds[part];
+                    if (own == nullptr || time >= partEnd) {
+                        while (time >= bounds[part + 1])
+                            ++part;
+                        own = parts_.products(h, part);
+                        partStart = bounds[part];
+                        partEnd = bounds[part + 1];
+                    }
                 }
-                for (std::size_t k = first; k < stop; ++k) {
-                    const std::uint64_t lag = e.time - xs[k].time;
-                    if (lag < lo)
-                        break;
-                    const std::uint64_t product = xs[k].weight * e.weight;
+                const auto add = [&](const Entry& partner, std::uint64_t lag) {
+                    const std::uint64_t product = partner.weight * weight;
                     whole[lag - 1] += product;
                     if constexpr (withParts)
-                        if (xs[k].time >= partStart)
+                        if (partner.time >= partStart)
                             own[lag - 1] += product;
+                };
+                if constexpr (!cross) {
+                    // Back from the nearest earlier entry while it is within reach.
+                    for (std::size_t k = q; k > 0 && xs[k - 1].time + hi >= time; --k) {
+                        const std::uint64_t lag = time - xs[k - 1].time;
+                        if (lag >= lo)
+                            add(xs[k - 1], lag);
+                    }
+                } else {
+                    // On from the first entry within reach while its lag is long enough.
+                    for (std::size_t k = j; k < nx && xs[k].time + lo <= time; ++k)
+                        add(xs[k], time - xs[k].time);
                 }
             }
         }

@@ -62,6 +62,19 @@ void Binner::moveTo(std::uint64_t t)
     nextEdge_ = edgeOf(bin + 1);
 }
 
+std::uint16_t* Binner::slotBeyond(std::uint64_t bin, bool kept)
+{
+    if (!kept || failed_)
+        return &sinkhole_;
+    if (!ensure(bin)) {
+        failed_ = true;
+        slot_ = &sinkhole_;
+        nextEdge_ = UINT64_MAX;
+        return &sinkhole_;
+    }
+    return counts_.data() + bin;
+}
+
 bool Binner::finish(std::uint64_t lengthUnits)
 {
     if (failed_)

@@ -45,6 +45,17 @@ public:
         return floorMulDiv(t, den_, num_);
     }
 
+    // For PhotonSink::Batch: bin t / k by a multiplication while t is below
+    // the limit (integer bin widths only: k = unitsPerBin() != 0).
+    [[nodiscard]] std::uint64_t unitsPerBin() const { return unitsPerBin_; }
+    [[nodiscard]] std::uint64_t reciprocal() const { return reciprocal_; }
+    [[nodiscard]] std::uint64_t reciprocalLimit() const { return reciprocalLimit_; }
+    [[nodiscard]] std::uint16_t* binData() const { return failed_ ? nullptr : counts_.data(); }
+    [[nodiscard]] std::uint64_t binCapacity() const { return failed_ ? 0 : counts_.capacity(); }
+    // The count of `bin`, past the capacity: grown for a kept photon (or the
+    // sinkhole when that fails), the sinkhole for one that is not kept.
+    [[nodiscard]] std::uint16_t* slotBeyond(std::uint64_t bin, bool kept);
+
 private:
     void moveTo(std::uint64_t t);
     [[nodiscard]] bool ensure(std::uint64_t bin);
@@ -114,6 +125,20 @@ public:
     [[nodiscard]] std::uint64_t lastKept() const { return lastKept_; }
     [[nodiscard]] std::uint64_t lastTime() const { return last_; }
 
+    enum class Mode { count, collect, binByMultiply, binByEdges, generic };
+    [[nodiscard]] Mode mode() const
+    {
+        if (binner_ != nullptr && times_ != nullptr)
+            return Mode::generic;
+        if (times_ != nullptr)
+            return Mode::collect;
+        if (binner_ != nullptr)
+            return binner_->unitsPerBin() != 0 ? Mode::binByMultiply : Mode::binByEdges;
+        return Mode::count;
+    }
+    template <Mode feed>
+    class Batch;
+
 private:
     const UnitSelection& sel_;
     Binner* binner_;
@@ -123,6 +148,154 @@ private:
     std::uint64_t kept_ = 0;
     std::uint64_t lastKept_ = 0;
     bool backwards_ = false;
+};
+
+// One decoded photon, as a record source hands it to a batch.
+struct DecodedPhoton {
+    std::uint64_t time = 0;
+    int channel = 0;
+    std::uint32_t microtime = 0;
+};
+
+// The sink fed a block of records at a time. run() keeps the sink's running
+// state in local variables for the whole loop and folds it back at the end,
+// and has the effect of photon() for every photon, but tests the channel and
+// the gate without branching (channels interleave at random); when it bins by
+// multiplication every photon inside the window adds its keep flag (0 or 1)
+// to its bin. A batch sees fewer than 2^32 photons.
+template <PhotonSink::Mode feed>
+class PhotonSink::Batch {
+public:
+    // Photons per channel slot in this batch, in sets used in turn so that
+    // a run of photons on one channel does not wait on one counter.
+    static constexpr std::size_t lanes = 4;
+    using Tally = std::array<std::uint32_t, lanes * channelSlots>;
+
+    Batch(PhotonSink& sink, Tally& tally)
+        : sink_(sink)
+        , counts_(tally.data())
+    {
+    }
+    ~Batch()
+    {
+        for (std::size_t slot = 0; slot < channelSlots; ++slot) {
+            for (std::size_t lane = 0; lane < lanes; ++lane) {
+                sink_.counts_[slot] += counts_[lane * channelSlots + slot];
+                counts_[lane * channelSlots + slot] = 0;
+            }
+        }
+    }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+    // Items 0 ... n - 1 of `source`: source.decode(i, photon) is true when
+    // item i is a photon. The source is worked on as a local copy.
+    template <typename Source>
+    void run(Source& source, std::size_t n)
+    {
+        if constexpr (feed == Mode::generic) {
+            DecodedPhoton ph;
+            for (std::size_t i = 0; i < n; ++i)
+                if (source.decode(i, ph))
+                    sink_.photon(ph.time, ph.channel, ph.microtime);
+        } else {
+            Source src = source;
+            const UnitSelection& sel = sink_.sel_;
+            const std::uint8_t* const wanted = sel.wanted.data();
+            const std::uint64_t gateFrom = sel.gated ? sel.gateFrom : 0;
+            const std::uint64_t gateWidth = !sel.gated ? std::uint64_t { 1 } << 32
+                : sel.gateTo > sel.gateFrom            ? sel.gateTo - sel.gateFrom
+                                                       : 0;
+            const std::uint64_t windowStart = sel.windowStart;
+            const std::uint64_t windowWidth = sel.windowEnd > sel.windowStart ? sel.windowEnd - sel.windowStart : 0;
+            std::uint32_t* const counts = counts_;
+            std::uint64_t last = sink_.last_;
+            std::uint64_t lastKept = sink_.lastKept_;
+            std::uint64_t kept = 0;
+            std::uint32_t backwards = 0;
+            std::size_t lane = 0;
+            Binner* const binner = sink_.binner_;
+            std::uint64_t unitsPerBin = 1;
+            std::uint64_t reciprocal = 0;
+            std::uint64_t reciprocalLimit = 0;
+            std::uint16_t* bins = nullptr;
+            std::uint64_t binCapacity = 0;
+            if constexpr (feed == Mode::binByMultiply) {
+                unitsPerBin = binner->unitsPerBin();
+                reciprocal = binner->reciprocal();
+                reciprocalLimit = binner->reciprocalLimit();
+                bins = binner->binData();
+                binCapacity = binner->binCapacity();
+            }
+            std::vector<std::uint64_t>* const times = sink_.times_;
+            std::uint64_t* out = nullptr;
+            std::uint64_t* outEnd = nullptr;
+            if constexpr (feed == Mode::collect) {
+                const std::size_t used = times->size();
+                times->resize(used + collectStep);
+                out = times->data() + used;
+                outEnd = times->data() + times->size();
+            }
+            DecodedPhoton ph;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (!src.decode(i, ph))
+                    continue;
+                const std::uint64_t time = ph.time;
+                backwards |= static_cast<std::uint32_t>(time < last);
+                last = time;
+                const std::size_t slot = ph.channel >= lowestChannel && ph.channel <= highestChannel
+                    ? static_cast<std::size_t>(ph.channel - lowestChannel)
+                    : channelSlots - 1;
+                ++counts[lane + slot];
+                lane = (lane + channelSlots) & (lanes * channelSlots - 1);
+                const std::uint64_t t = time - windowStart;
+                if (t >= windowWidth) [[unlikely]]
+                    continue;
+                const std::uint64_t keep = static_cast<std::uint64_t>(wanted[slot] != 0)
+                    & static_cast<std::uint64_t>(ph.microtime - gateFrom < gateWidth);
+                kept += keep;
+                lastKept ^= (lastKept ^ t) & (0 - keep);
+                if constexpr (feed == Mode::binByMultiply) {
+                    const std::uint64_t bin = t < reciprocalLimit
+                        ? static_cast<std::uint64_t>((static_cast<Uint128>(t) * reciprocal) >> 64)
+                        : t / unitsPerBin;
+                    std::uint16_t* c = bins + bin;
+                    if (bin >= binCapacity) [[unlikely]] {
+                        c = binner->slotBeyond(bin, keep != 0);
+                        bins = binner->binData();
+                        binCapacity = binner->binCapacity();
+                    }
+                    *c = static_cast<std::uint16_t>(*c + (keep & static_cast<std::uint64_t>(*c != 0xFFFF)));
+                } else if constexpr (feed == Mode::binByEdges) {
+                    if (keep != 0)
+                        binner->add(t);
+                } else if constexpr (feed == Mode::collect) {
+                    *out = t;
+                    out += keep;
+                    if (out == outEnd) [[unlikely]] {
+                        // Zeroed room a step at a time; the capacity still grows geometrically.
+                        const std::size_t used = times->size();
+                        times->resize(used + collectStep);
+                        out = times->data() + used;
+                        outEnd = times->data() + times->size();
+                    }
+                }
+            }
+            if constexpr (feed == Mode::collect)
+                times->resize(static_cast<std::size_t>(out - times->data()));
+            source = src;
+            sink_.backwards_ |= backwards != 0;
+            sink_.last_ = last;
+            sink_.kept_ += kept;
+            sink_.lastKept_ = lastKept;
+        }
+    }
+
+private:
+    static constexpr std::size_t collectStep = 16384;
+
+    PhotonSink& sink_;
+    std::uint32_t* counts_;
 };
 
 } // namespace plask::formats

@@ -209,6 +209,9 @@ namespace {
             if (std::equal(group.begin(), group.end(), hdf5.begin() + static_cast<std::ptrdiff_t>(i)))
                 hdf5[i] = 'q';
         EXPECT_NE(refusal("nogroup.h5", hdf5).find("/photon_data"), std::string::npos);
+        // Timestamps claimed but never stored: refused, not read as fill values.
+        writeUnstoredPhotonHdf5(dir / "claim.h5", 1'000'000, 1e-9);
+        EXPECT_NE(refusal("claim.h5", readBytes(dir / "claim.h5")).find("stores none"), std::string::npos);
         // A SPC-600 256-channel file read as the 4096-channel layout it seems to be.
         std::vector<TestPhoton> many;
         for (std::uint64_t i = 0; i < 600; ++i)

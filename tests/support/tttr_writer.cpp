@@ -282,4 +282,22 @@ void writePhotonHdf5(const std::filesystem::path& path, const std::vector<TestPh
     H5Fclose(file);
 }
 
+void writeUnstoredPhotonHdf5(const std::filesystem::path& path, unsigned long long claimed, double timestampUnit)
+{
+    const hid_t file = H5Fcreate(path.string().c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+    H5Gclose(H5Gcreate2(file, "/photon_data", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT));
+    H5Gclose(H5Gcreate2(file, "/photon_data/timestamps_specs", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT));
+    const hsize_t n = claimed;
+    const hid_t space = H5Screate_simple(1, &n, nullptr);
+    H5Dclose(H5Dcreate2(file, "/photon_data/timestamps", H5T_STD_I64LE, space, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT));
+    H5Sclose(space);
+    const hid_t scalar = H5Screate(H5S_SCALAR);
+    const hid_t unit = H5Dcreate2(file, "/photon_data/timestamps_specs/timestamps_unit", H5T_IEEE_F64LE, scalar,
+        H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+    H5Dwrite(unit, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, &timestampUnit);
+    H5Dclose(unit);
+    H5Sclose(scalar);
+    H5Fclose(file);
+}
+
 } // namespace plask::testing

@@ -38,4 +38,8 @@ enum class TestLayout { picoHarpT2, picoHarpT3, hydraT2v1, hydraT2v2, hydraT3v1,
 void writePhotonHdf5(const std::filesystem::path& path, const std::vector<TestPhoton>& photons, double timestampUnit,
     double nanotimeUnit);
 
+// A Photon-HDF5 file whose timestamps dataset claims `claimed` photons but
+// was never written (no storage), with a valid unit.
+void writeUnstoredPhotonHdf5(const std::filesystem::path& path, unsigned long long claimed, double timestampUnit);
+
 } // namespace plask::testing
