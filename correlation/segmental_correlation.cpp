@@ -116,6 +116,7 @@ int runSegmentalAutocorrelation(AppState& state, Platform& platform, int channel
     CorrelationResult& result = correlationOf(state, channel);
     const PhotonStream& stream = streamOf(state, channel);
     result.kind = correlationSegmentalAuto;
+    state.photonCurves.at(static_cast<std::size_t>(channel)).reset(); // the binned curve shows again
     const AnalysisSettings& settings = state.settings();
     const int step = settings.fcsMultiTauStep;
 
