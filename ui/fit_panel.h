@@ -26,6 +26,10 @@ namespace plask::chart {
 class Chart;
 } // namespace plask::chart
 
+namespace plask {
+struct PhotonModeCurve;
+} // namespace plask
+
 namespace plask::ui {
 
 class FitPanel : public QWidget {
@@ -36,6 +40,8 @@ public:
 
     // The curve to fit from now on: the result's records, its file name for Save.
     void setCurve(const CorrelationResult& result);
+    // A photon-mode curve, its SEM as the fit's weights.
+    void setCurve(const PhotonModeCurve& photonCurve);
     // Fits with the panel's choices; false after a message.
     bool runFit();
     // The Save dialog, then the report.
@@ -45,6 +51,7 @@ public:
     [[nodiscard]] chart::Chart& residualChart() const { return *residuals_; }
 
 private:
+    void adoptCurve(fitting::CorrelationCurve curve, std::string reportName, std::string sourceName);
     void fillParameters();
     [[nodiscard]] fitting::FcsFitRequest request() const;
     void showFit();

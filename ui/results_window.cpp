@@ -97,8 +97,10 @@ void ResultsWindow::showCorrelation(int slot)
 {
     // A photon-mode curve stands in the slot's place until the next binned run.
     if (const std::shared_ptr<const PhotonModeCurve>& photon = state_.photonCurves.at(static_cast<std::size_t>(slot))) {
-        if (correlation_->show(*photon))
+        if (correlation_->show(*photon)) {
             shownPhotonCurve_ = photon;
+            fitPanel_->setCurve(*photon);
+        }
         return;
     }
     if (correlation_->show(correlationOf(state_, slot))) {

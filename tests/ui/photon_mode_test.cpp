@@ -88,6 +88,12 @@ TEST_F(PhotonModeTest, DatFileCurveHasErrorBarsAndSavesTheCliFile)
         }
     EXPECT_EQ(errorBars, 1);
     EXPECT_DOUBLE_EQ(correlation.lagValues().front(), 100e-6); // 100 ns in ms
+    // The fit panel takes the photon-mode curve, weighted by its SEM where every point has one.
+    ASSERT_TRUE(results.fitPanel().runFit());
+    bool allSem = true;
+    for (const PhotonLagPoint& point : state.photonCurves[0]->curve.points)
+        allSem = allSem && point.sem > 0.0;
+    EXPECT_EQ(results.fitPanel().result()->weighted, allSem);
 
     // Save proposes the CSV first and writes what the command line wrote.
     const std::filesystem::path saved = folder / "saved.csv";
