@@ -1,6 +1,7 @@
 #include "correlation/photon_correlation_command.h"
 
 #include "core/deferred_messages.h"
+#include "core/photon_choice_text.h"
 #include "core/text_format.h"
 #include "correlation/correlation_commands.h"
 #include "correlation/photon_correlation_run.h"
@@ -55,26 +56,24 @@ bool photonModeOffered(const AppState& state, int channel, CorrelationKind kind)
 
 std::string channelsText(const PhotonSelection& selection)
 {
-    if (selection.channels.empty())
-        return "all";
-    std::string text;
-    for (const int channel : selection.channels)
-        text += (text.empty() ? "" : ",") + std::to_string(channel);
-    return text;
+    const std::string channels = photonChoiceTexts(selection).channels;
+    return channels.empty() ? "all" : channels;
 }
 
 std::string gateText(const PhotonSelection& selection)
 {
     if (!selection.gateFromNs && !selection.gateToNs)
         return "none";
-    return formatText("%g:%g ns", selection.gateFromNs.value_or(0.0), selection.gateToNs.value_or(0.0));
+    const PhotonChoiceTexts texts = photonChoiceTexts(selection);
+    return texts.gateFromNs + ":" + texts.gateToNs + " ns";
 }
 
 std::string windowText(const PhotonSelection& selection)
 {
     if (!selection.windowStartS && !selection.windowDurationS)
         return "whole record";
-    return formatText("%g:%g s", selection.windowStartS.value_or(0.0), selection.windowDurationS.value_or(0.0));
+    const PhotonChoiceTexts texts = photonChoiceTexts(selection);
+    return texts.windowStartS + ":" + texts.windowDurationS + " s";
 }
 
 void photonCorrelationCommand(AppState& state, Platform& platform, int channel, CorrelationKind kind)

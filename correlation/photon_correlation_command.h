@@ -35,8 +35,9 @@ struct PhotonModeCurve {
 // are messages; a cancel leaves the slot as it was.
 void photonCorrelationCommand(AppState& state, Platform& platform, int channel, CorrelationKind kind);
 
-// "all", or the channel numbers joined by commas; the gate as "LO:HI ns" or
-// "none"; the window as "START:DURATION s" or "whole record".
+// The photons chosen as the CSV file describes them, in the form plask-cli's
+// options take: "all" or "C[,C...]"; "LO:HI ns" or "none"; "START:DURATION s"
+// or "whole record".
 [[nodiscard]] std::string channelsText(const PhotonSelection& selection);
 [[nodiscard]] std::string gateText(const PhotonSelection& selection);
 [[nodiscard]] std::string windowText(const PhotonSelection& selection);
