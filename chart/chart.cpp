@@ -18,8 +18,9 @@ struct Chart::Dataset {
 };
 
 struct Chart::Plot {
-    QCPAbstractPlottable* plottable = nullptr; // QCPGraph or QCPBars, owned by the plot
+    QCPAbstractPlottable* plottable = nullptr; // QCPGraph, QCPBars or QCPErrorBars, owned by the plot
     int dataset = -1;
+    std::span<const double> errors; // QCPErrorBars only
 };
 
 struct Chart::Marker {
@@ -119,7 +120,7 @@ PlotId Chart::addLinePlot(DatasetId dataset, int penWidth, int colourIndex)
     QCPGraph* graph = plot_->addGraph();
     graph->setPen(QPen(paletteColour(colourIndex), penWidth));
     graph->setAdaptiveSampling(true);
-    plots_.push_back({ graph, dataset.index });
+    plots_.push_back({ graph, dataset.index, {} });
     return { static_cast<int>(plots_.size()) - 1 };
 }
 
@@ -129,8 +130,24 @@ PlotId Chart::addBarPlot(DatasetId dataset, double barWidth, int colourIndex)
     bars->setWidth(barWidth);
     bars->setPen(QPen(paletteColour(colourIndex)));
     bars->setBrush(paletteColour(colourIndex).lighter(150));
-    plots_.push_back({ bars, dataset.index });
+    plots_.push_back({ bars, dataset.index, {} });
     return { static_cast<int>(plots_.size()) - 1 };
+}
+
+PlotId Chart::addErrorBars(PlotId linePlot, int colourIndex)
+{
+    auto* bars = new QCPErrorBars(plot_->xAxis, plot_->yAxis); // owned by the plot
+    bars->setDataPlottable(plots_.at(static_cast<std::size_t>(linePlot.index)).plottable);
+    bars->setErrorType(QCPErrorBars::etValueError);
+    bars->setPen(QPen(paletteColour(colourIndex), 1));
+    bars->setWhiskerWidth(5);
+    plots_.push_back({ bars, -1, {} });
+    return { static_cast<int>(plots_.size()) - 1 };
+}
+
+void Chart::setErrorArray(PlotId errorBars, std::span<const double> halfLengths)
+{
+    plots_.at(static_cast<std::size_t>(errorBars.index)).errors = halfLengths;
 }
 
 void Chart::setPlotDataset(PlotId plot, DatasetId dataset)
@@ -168,6 +185,13 @@ void Chart::setLogarithmicX(bool logarithmic)
 }
 
 void Chart::setAxisTitle(Axis axis, const QString& title) { axisOf(plot_, axis)->setLabel(title); }
+
+void Chart::setPowerTickLabels(Axis axis, bool powers)
+{
+    // QCustomPlot's own default is "gb" with 6 digits.
+    axisOf(plot_, axis)->setNumberFormat(powers ? QStringLiteral("eb") : QStringLiteral("gb"));
+    axisOf(plot_, axis)->setNumberPrecision(powers ? 0 : 6);
+}
 
 void Chart::setAxesVisible(bool visible)
 {
@@ -286,6 +310,8 @@ void Chart::redraw()
             graph->setData(x, y, true);
         else if (auto* bars = qobject_cast<QCPBars*>(plot.plottable))
             bars->setData(x, y, true);
+        else if (auto* errorBars = qobject_cast<QCPErrorBars*>(plot.plottable))
+            errorBars->setData(toVector(plot.errors));
     }
     for (const Marker& marker : markers_)
         copyMarker(marker);

@@ -48,6 +48,11 @@ public:
 
     PlotId addLinePlot(DatasetId dataset, int penWidth, int colourIndex);
     PlotId addBarPlot(DatasetId dataset, double barWidth, int colourIndex);
+    // Vertical error bars on the points of a line plot: one half-length per
+    // point of its dataset (the caller's array, copied at every redraw); a
+    // NaN draws no bar at its point.
+    PlotId addErrorBars(PlotId linePlot, int colourIndex);
+    void setErrorArray(PlotId errorBars, std::span<const double> halfLengths);
     void setPlotDataset(PlotId plot, DatasetId dataset);
     void setBarWidth(PlotId plot, double width);
     void setPlotVisible(PlotId plot, bool visible);
@@ -56,6 +61,9 @@ public:
     [[nodiscard]] std::pair<double, double> axisRange(Axis axis) const;
     void setLogarithmicX(bool logarithmic);
     void setAxisTitle(Axis axis, const QString& title);
+    // Tick labels as powers of ten (for log axes spanning many decades, whose
+    // plain labels would run into each other), or back to plain numbers.
+    void setPowerTickLabels(Axis axis, bool powers);
     // A chart of texts only: no axes, ticks or grid.
     void setAxesVisible(bool visible);
 
@@ -78,7 +86,7 @@ public:
 
     // Copies the datasets into their plots and draws the chart again.
     void redraw();
-    // Points a plot holds since the last redraw.
+    // Points a plot (or error bars) holds since the last redraw.
     [[nodiscard]] std::size_t drawnPointCount(PlotId plot) const;
 
     // A window with the x and y values of a plot's dataset, ready to copy.

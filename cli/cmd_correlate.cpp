@@ -8,10 +8,10 @@
 #include "cli/photon_options.h"
 #include "cli/provenance.h"
 #include "correlation/photon_correlation_file.h"
+#include "correlation/photon_correlation_run.h"
 #include "formats/time_tags.h"
 
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <iostream>
 #include <memory>
@@ -63,57 +63,38 @@ FileOutcome correlateFile(const CorrelateOptions& o, const std::string& file)
             cliErr() << delayedPath << ": " << delayed.error << '\n';
             return outcome;
         }
-        if (!(delayed.unit == direct.unit)) {
-            cliErr() << "The two streams have different time units (" << direct.unit.seconds() * 1e9 << " ns and "
-                      << delayed.unit.seconds() * 1e9 << " ns); photon-mode cross-correlation needs one unit\n";
-            return outcome;
-        }
     }
     const double unitNs = direct.unit.seconds() * 1e9;
 
-    PhotonCorrelationSetup setup;
-    setup.step = o.step ? static_cast<int>(*o.step) : 8;
-    setup.parts = o.parts;
-    if (o.minLagNs) {
-        const std::optional<std::uint64_t> units = lagInUnits(*o.minLagNs, direct.unit.num, direct.unit.den);
-        if (!units) {
-            cliErr() << "--min-lag-ns " << *o.minLagNs << " is not a whole multiple of the file's time unit ("
-                      << formatUnit(unitNs) << " ns)\n";
-            outcome.exitCode = 2;
-            return outcome;
-        }
-        setup.minLagUnits = *units;
-    }
-    // Two streams of one recording: the record runs to the later of their ends.
-    const std::uint64_t lengthUnits = cross ? std::max(direct.lengthUnits, delayed.lengthUnits) : direct.lengthUnits;
-    setup.maxLagUnits = o.maxLagMs ? static_cast<std::uint64_t>(std::floor(*o.maxLagMs * 1e-3 / direct.unit.seconds()))
-                                   : lengthUnits / 10;
-    setup.maxLagUnits = std::max(setup.maxLagUnits, setup.minLagUnits);
-
-    const auto started = std::chrono::steady_clock::now();
-    const PhotonCorrelation curve = cross ? crossCorrelatePhotons(direct.times, delayed.times, lengthUnits, setup)
-                                          : autocorrelatePhotons(direct.times, lengthUnits, setup);
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (!curve.ok()) {
-        cliErr() << curve.error << '\n';
+    PhotonCorrelationRequest request;
+    request.minLagNs = o.minLagNs;
+    request.maxLagMs = o.maxLagMs;
+    request.step = o.step ? static_cast<int>(*o.step) : 8;
+    request.parts = o.parts;
+    const PhotonCorrelationOutcome result = runPhotonCorrelation(direct, cross ? &delayed : nullptr, request);
+    switch (result.error) {
+    case PhotonRunError::none:
+        break;
+    case PhotonRunError::minLagNotWhole:
+        cliErr() << "--min-lag-ns " << *o.minLagNs << ' ' << notWholeUnitText(unitNs) << '\n';
+        outcome.exitCode = 2;
+        return outcome;
+    case PhotonRunError::unitsDiffer:
+    case PhotonRunError::correlator:
+    case PhotonRunError::cancelled:
+        cliErr() << result.message << '\n';
         return outcome;
     }
+    const PhotonCorrelation& curve = result.curve;
+    const PhotonCorrelationSetup& setup = result.setup;
+    const double elapsed = result.elapsedSeconds;
 
-    PhotonCorrelationRun run;
-    run.source = absoluteNoResolve(file).string();
-    if (cross)
-        run.delayedSource = absoluteNoResolve(delayedPath).string();
-    run.channels = cross ? channelText(o.photon.channel) + " x " + channelText(o.photon.crossChannel)
-                         : channelText(o.photon.channel);
-    run.gate = o.photon.gate.empty() ? "none" : o.photon.gate + " ns";
-    run.window = o.photon.window.empty() ? "whole record" : o.photon.window + " s";
-    run.unitSeconds = direct.unit.seconds();
-    run.minLagNs = static_cast<double>(setup.minLagUnits) * unitNs;
-    run.step = setup.step;
-    run.parts = setup.parts;
-    run.directPhotons = curve.directPhotons;
-    run.delayedPhotons = curve.delayedPhotons;
-    run.durationSeconds = static_cast<double>(lengthUnits) * direct.unit.seconds();
+    const PhotonCorrelationRun run = describePhotonRun(result, direct, absoluteNoResolve(file).string(),
+        cross ? absoluteNoResolve(delayedPath).string() : std::string(),
+        cross ? channelText(o.photon.channel) + " x " + channelText(o.photon.crossChannel)
+              : channelText(o.photon.channel),
+        o.photon.gate.empty() ? "none" : o.photon.gate + " ns",
+        o.photon.window.empty() ? "whole record" : o.photon.window + " s");
 
     nlohmann::json files = nlohmann::json::array();
     std::vector<PhotonCsvLayout> layouts { PhotonCsvLayout::plain };
@@ -180,12 +161,7 @@ FileOutcome correlateFile(const CorrelateOptions& o, const std::string& file)
     return outcome;
 }
 
-std::string formatUnit(double ns)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", ns);
-    return text;
-}
+std::string formatUnit(double ns) { return unitNsText(ns); }
 
 void registerCorrelateCommands(CLI::App& app, CliRun& run)
 {

@@ -6,16 +6,22 @@
 #include "core/burst_set.h"
 #include "core/correlation_result.h"
 #include "core/pch_result.h"
+#include "core/photon_mode_settings.h"
 #include "core/photon_stream.h"
 #include "core/settings_file.h"
 
 #include <array>
 #include <map>
+#include <memory>
 #include <string>
 #include <cstdint>
 #include <string>
 
 namespace plask {
+
+// A photon-mode correlation curve with the description of its run; defined
+// with the photon-mode command (correlation/photon_correlation_command.h).
+struct PhotonModeCurve;
 
 inline constexpr int channelCount = 2;
 inline constexpr int chartPoints = 1000;
@@ -48,6 +54,10 @@ struct AppState {
     std::array<PhotonStream, channelCount> streams;
     std::array<BurstSet, channelCount> burstSets;
     std::array<CorrelationResult, channelCount> correlations;
+    // The photon-mode curve of a slot, shown instead of the binned curve
+    // until the next binned run into that slot; empty otherwise.
+    std::array<std::shared_ptr<const PhotonModeCurve>, channelCount> photonCurves;
+    PhotonModeSettings photonMode; // FCS Setup's "Photon mode" fields
     std::array<BurstHistogram, 3> histograms;
     PchResult pch;
     std::map<std::string, PhotonSelection> photonChoices; // the last "Photon file" choice per format

@@ -15,6 +15,7 @@
 // run it inline.
 
 #include "core/analysis_settings.h"
+#include "core/photon_mode_settings.h"
 #include "core/progress.h"
 
 #include "core/photon_selection.h"
@@ -105,6 +106,14 @@ public:
     // The "FCS Setup" dialog over the settings; true when the user pressed OK
     // (the dialog has stored its fields), false on Cancel.
     virtual bool editFcsSetup(AnalysisSettings& settings) = 0;
+    // "FCS Setup" with its "Photon mode" fields as well, enabled when
+    // `photonModeOffered` (the stream's photons carry arrival times); true on
+    // OK. Without those fields to show, the dialog above.
+    virtual bool editFcsSetupWithPhotonMode(
+        AnalysisSettings& settings, PhotonModeSettings& /*photonMode*/, bool /*photonModeOffered*/)
+    {
+        return editFcsSetup(settings);
+    }
     // The segmental correlation dialog, modal: true when "Autocorrelate"
     // ended it, false on "Cancel". Without a dialog to show it is cancelled.
     virtual bool runSegmentDialog(SegmentDialogFields& /*fields*/, const SegmentDialogActions& /*actions*/)

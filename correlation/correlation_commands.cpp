@@ -7,6 +7,7 @@
 #include "core/text_format.h"
 #include "core/whole_file.h"
 #include "correlation/multi_tau.h"
+#include "correlation/photon_correlation_command.h"
 
 #include <algorithm>
 
@@ -55,10 +56,16 @@ namespace {
     {
         const PhotonStream& stream = streamOf(state, channel);
         const PhotonStream& reference = kind == correlationCross ? streamOf(state, 0) : stream;
-        if (state.settings().showFcsSetupFirst != 0 && !platform.editFcsSetup(state.settings()))
+        const bool photonOffered = photonModeOffered(state, channel, kind);
+        if (state.settings().showFcsSetupFirst != 0
+            && !platform.editFcsSetupWithPhotonMode(state.settings(), state.photonMode, photonOffered))
             return;
 
         endBackgroundSelection(state, platform);
+        if (photonOffered && state.photonMode.enabled) {
+            photonCorrelationCommand(state, platform, channel, kind);
+            return;
+        }
         const AnalysisSettings& settings = state.settings();
         const double calcBinWidth = settings.fcsCalcBinWidth;
         const int step = settings.fcsMultiTauStep;
@@ -113,6 +120,7 @@ namespace {
             return;
         CorrelationResult& result = correlationOf(state, channel);
         commitCurve(result, std::move(job.curve));
+        state.photonCurves.at(static_cast<std::size_t>(channel)).reset();
         if (!job.elapsed)
             return;
 

@@ -194,6 +194,7 @@ int runSegmentalAutocorrelation(AppState& state, Platform& platform, int channel
         return 3;
     messages.replay(platform);
     correlationOf(state, channel) = std::move(table);
+    state.photonCurves.at(static_cast<std::size_t>(channel)).reset(); // the binned curve shows again
     if (!state.resultsShown)
         toggleResultsWindow(state, platform);
     if (code == 0)

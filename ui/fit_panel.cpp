@@ -4,6 +4,7 @@
 #include "analysis/text_file.h"
 #include "chart/chart.h"
 #include "correlation/correlation_files.h"
+#include "correlation/photon_correlation_command.h"
 #include "fitting/curve_file.h"
 #include "fitting/fit_report.h"
 
@@ -85,13 +86,32 @@ FitPanel::FitPanel(Platform& platform, chart::Chart& correlationChart, QWidget* 
 void FitPanel::setCurve(const CorrelationResult& result)
 {
     const std::size_t count = std::min(static_cast<std::size_t>(std::max(result.lagCount, 0)), result.lags.capacity());
-    curve_ = {};
+    fitting::CorrelationCurve curve;
     for (std::size_t i = 0; i < count; ++i) {
-        curve_.tauMs.push_back(result.lags[i].lagMs);
-        curve_.g.push_back(result.lags[i].g);
+        curve.tauMs.push_back(result.lags[i].lagMs);
+        curve.g.push_back(result.lags[i].g);
     }
-    reportName_ = fitReportPath(proposedFcsFileName(result)).string();
-    sourceName_ = result.sourceName;
+    adoptCurve(std::move(curve), fitReportPath(proposedFcsFileName(result)).string(), result.sourceName);
+}
+
+void FitPanel::setCurve(const PhotonModeCurve& photonCurve)
+{
+    fitting::CorrelationCurve curve;
+    for (const PhotonLagPoint& point : photonCurve.curve.points) {
+        curve.tauMs.push_back(static_cast<double>(point.lagUnits) * photonCurve.run.unitSeconds * 1e3);
+        curve.g.push_back(point.g);
+        curve.sem.push_back(point.sem);
+    }
+    const PhotonCorrelationRun& run = photonCurve.run;
+    adoptCurve(std::move(curve), fitReportPath(photonCorrelationFileName(run.source, run.cross())).string(),
+        run.source);
+}
+
+void FitPanel::adoptCurve(fitting::CorrelationCurve curve, std::string reportName, std::string sourceName)
+{
+    curve_ = std::move(curve);
+    reportName_ = std::move(reportName);
+    sourceName_ = std::move(sourceName);
     fit_.reset();
     view_->clear();
     status_->clear();

@@ -27,6 +27,10 @@ namespace plask::chart {
 class Chart;
 } // namespace plask::chart
 
+namespace plask {
+struct PhotonModeCurve;
+} // namespace plask
+
 namespace plask::ui {
 
 class FitPanel : public QWidget {
@@ -37,6 +41,8 @@ public:
 
     // The curve to fit from now on: the result's records, its file name for Save.
     void setCurve(const CorrelationResult& result);
+    // A photon-mode curve, its SEM as the fit's weights.
+    void setCurve(const PhotonModeCurve& photonCurve);
     // Fits with the panel's choices as a job on the worker; false after a
     // message, or when the fit was cancelled (the previous fit stands).
     bool runFit();
@@ -47,6 +53,7 @@ public:
     [[nodiscard]] chart::Chart& residualChart() const { return view_->residualChart(); }
 
 private:
+    void adoptCurve(fitting::CorrelationCurve curve, std::string reportName, std::string sourceName);
     void fillParameters();
     [[nodiscard]] fitting::FcsFitRequest request() const;
     void showFit();

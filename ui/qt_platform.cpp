@@ -128,6 +128,13 @@ bool QtPlatform::editFcsSetup(AnalysisSettings& settings)
     return dialog.exec() == QDialog::Accepted;
 }
 
+bool QtPlatform::editFcsSetupWithPhotonMode(
+    AnalysisSettings& settings, PhotonModeSettings& photonMode, bool photonModeOffered)
+{
+    FcsSetupDialog dialog(settings, photonMode, photonModeOffered, ownerWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
 bool QtPlatform::runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions)
 {
     SegmentDialog dialog(fields, actions, ownerWindow());

@@ -40,6 +40,8 @@ public:
     PanelFields readPanel() override;
     void setMinPhotonsField(std::string_view text) override;
     bool editFcsSetup(AnalysisSettings& settings) override;
+    bool editFcsSetupWithPhotonMode(
+        AnalysisSettings& settings, PhotonModeSettings& photonMode, bool photonModeOffered) override;
     bool runSegmentDialog(SegmentDialogFields& fields, const SegmentDialogActions& actions) override;
     // The "Photon file" dialog; an accepted choice is also kept for the next run.
     bool choosePhotonSelection(const PhotonFileSummary& file, PhotonSelection& selection) override;

@@ -4,6 +4,7 @@
 #include "chart/chart_page.h"
 #include "chart/printing.h"
 #include "core/file_names.h"
+#include "correlation/photon_correlation_file.h"
 #include "ui/page_menu.h"
 #include "ui/page_printing.h"
 
@@ -84,15 +85,49 @@ void ResultsWindow::refreshStatistics(int channel) { statistics_->refresh(state_
 
 void ResultsWindow::showCorrelation(int slot)
 {
-    if (correlation_->show(correlationOf(state_, slot)))
+    // A photon-mode curve stands in the slot's place until the next binned run.
+    if (const std::shared_ptr<const PhotonModeCurve>& photon = state_.photonCurves.at(static_cast<std::size_t>(slot))) {
+        if (correlation_->show(*photon)) {
+            shownPhotonCurve_ = photon;
+            fitPanel_->setCurve(*photon);
+        }
+        return;
+    }
+    if (correlation_->show(correlationOf(state_, slot))) {
+        shownPhotonCurve_.reset();
         fitPanel_->setCurve(correlationOf(state_, slot));
+    }
+}
+
+// With a photon-mode curve on the chart the Save dialog offers its CSV file
+// first ("<base>_corr.csv", written by the correlation file writer); the page
+// images stay on offer.
+bool ResultsWindow::saveWithPhotonCurve()
+{
+    const PhotonModeCurve& curve = *shownPhotonCurve_;
+    const FileDialogRequest request { { { "Photon-mode correlation (*.csv)", "*.csv" },
+                                          { "PNG image (*.png)", "*.png" }, { "SVG drawing (*.svg)", "*.svg" },
+                                          { "PDF document (*.pdf)", "*.pdf" } },
+        photonCorrelationFileName(curve.run.source, curve.run.cross()), ".csv" };
+    const std::optional<std::string> path = platform_.chooseSaveFile(request);
+    if (!path)
+        return false;
+    if (!QString::fromStdString(*path).endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+        return writePageImage(*page_, platform_, *path);
+    if (writePhotonCorrelationCsv(*path, photonCorrelationCsv(curve.curve, curve.run)))
+        return true;
+    platform_.showMessage("File cannot be opened", "FILE ERROR", Owner::none);
+    return false;
 }
 
 void ResultsWindow::runCommand(int id)
 {
     switch (id) {
     case resultsSave:
-        savePageAs(*page_, platform_, proposedName());
+        if (shownPhotonCurve_)
+            saveWithPhotonCurve();
+        else
+            savePageAs(*page_, platform_, proposedName());
         break;
     case resultsAutoSave:
         autoSave();

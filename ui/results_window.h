@@ -82,6 +82,7 @@ private:
     void autoSave();
     void autoSaveWithName();
     [[nodiscard]] std::string proposedName() const;
+    bool saveWithPhotonCurve();
 
     AppState& state_;
     Platform& platform_;
@@ -92,6 +93,7 @@ private:
     QDockWidget* fitDock_ = nullptr; // owned by the window
     FitPanel* fitPanel_ = nullptr; // owned by the dock
     std::map<int, QAction*> actions_;
+    std::shared_ptr<const PhotonModeCurve> shownPhotonCurve_; // the photon-mode curve on the chart, if any
 };
 
 } // namespace plask::ui

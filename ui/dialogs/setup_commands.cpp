@@ -1,5 +1,6 @@
 #include "ui/dialogs/setup_commands.h"
 
+#include "correlation/photon_correlation_command.h"
 #include "ui/commands.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/dialogs/display_setup_dialog.h"
@@ -22,7 +23,8 @@ bool runSetupDialog(
         return true;
     }
     case cmdFcsSetup: {
-        FcsSetupDialog dialog(state.settings(), owner);
+        FcsSetupDialog dialog(state.settings(), state.photonMode,
+            photonModeOffered(state, state.activeChannel, correlationAuto), owner);
         dialog.exec();
         return true;
     }
