@@ -2,8 +2,11 @@
 
 // One generic x86-64 build and one AVX2 build of each loop, chosen by the
 // loader on the machine it runs on. Elsewhere (or with PLASK_GENERIC_KERNELS,
-// for the benchmark) the generic build is the only one.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(PLASK_GENERIC_KERNELS)
+// for the benchmark) the generic build is the only one. Under ThreadSanitizer
+// the loader would call the chooser before the sanitizer has started, so
+// there too the generic build is the only one.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(PLASK_GENERIC_KERNELS) \
+    && !defined(__SANITIZE_THREAD__)
 #define PLASK_KERNEL __attribute__((target_clones("avx2", "default"), noinline))
 #else
 #define PLASK_KERNEL __attribute__((noinline))

@@ -28,12 +28,12 @@ run_preset() {
   passed=$((passed + ${total:-0}))
 }
 # ThreadSanitizer: only the suites of threaded code (batch worker, background
-# jobs) are built; the tests of the executables not built are left out, and so
+# jobs, plask-cli over several inputs with --jobs) are built; the tests of the executables not built are left out, and so
 # is one batch result check that fails under this preset for reasons other
 # than threads (its result is checked by the Release run).
 run_tsan() {
   cmake --preset tsan
-  cmake --build --preset tsan --target batch_tests core_tests
+  cmake --build --preset tsan --target batch_tests core_tests cli_tests
   TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --preset tsan -E '_NOT_BUILT|BatchRun.WritesBothFilesByteForByteAndReportsEveryFile' 2>&1 | tee "$logs/tsan.log"
   local total
