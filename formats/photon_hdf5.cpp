@@ -57,14 +57,6 @@ namespace {
         return true;
     }
 
-    [[nodiscard]] bool readScalarDouble(hid_t file, const char* path, double& value)
-    {
-        if (!exists(file, path))
-            return false;
-        const Handle set(H5Dopen2(file, path, H5P_DEFAULT), H5Dclose);
-        return set.ok() && H5Dread(set.get(), H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, &value) >= 0;
-    }
-
     // Length of a one-dimensional dataset, or -1.
     [[nodiscard]] long long lengthOf(hid_t set)
     {
@@ -86,6 +78,33 @@ namespace {
         if (H5Sselect_hyperslab(file.get(), H5S_SELECT_SET, &start, nullptr, &count, nullptr) < 0)
             return false;
         return H5Dread(set, type, memory.get(), file.get(), H5P_DEFAULT, out) >= 0;
+    }
+
+    // A number stored as a scalar or as the first element of a list (files
+    // of setups with several lasers list one repetition rate per laser).
+    // Only that one element is read: the dataset's own size is the file's
+    // claim and must not decide how much is written into `value`.
+    [[nodiscard]] bool readScalarDouble(hid_t file, const char* path, double& value)
+    {
+        if (!exists(file, path))
+            return false;
+        const Handle set(H5Dopen2(file, path, H5P_DEFAULT), H5Dclose);
+        if (!set.ok())
+            return false;
+        const Handle space(H5Dget_space(set.get()), H5Sclose);
+        const Handle type(H5Dget_type(set.get()), H5Tclose);
+        if (!space.ok() || !type.ok() || H5Tget_class(type.get()) == H5T_NO_CLASS)
+            return false;
+        // The library sizes its read buffer by the storage the file claims
+        // and does not check that allocation: a damaged size is refused here.
+        const std::size_t elementBytes = H5Tget_size(type.get());
+        if (elementBytes == 0 || elementBytes > 16 || H5Dget_storage_size(set.get()) > (1u << 20))
+            return false;
+        const int dims = H5Sget_simple_extent_ndims(space.get());
+        if (dims == 0)
+            return H5Sget_simple_extent_npoints(space.get()) == 1
+                && H5Dread(set.get(), H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, &value) >= 0;
+        return dims == 1 && lengthOf(set.get()) >= 1 && readSlab(set.get(), H5T_NATIVE_DOUBLE, 0, 1, &value);
     }
 
     // One slab of the datasets as a record source for PhotonSink::Batch::run;

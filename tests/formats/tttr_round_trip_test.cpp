@@ -156,7 +156,9 @@ namespace {
                     expected.push_back(p.time);
             EXPECT_EQ(load.times, expected);
         }
-        EXPECT_EQ(scanTttrFile((dir / "a.h5").string(), "").header.format, "Photon-HDF5 TCSPC");
+        const TttrHeader h5 = scanTttrFile((dir / "a.h5").string(), "").header;
+        EXPECT_EQ(h5.format, "Photon-HDF5 TCSPC");
+        EXPECT_EQ(h5.syncRateHz, 20e6);
     }
 
 } // namespace

@@ -277,6 +277,10 @@ void writePhotonHdf5(const std::filesystem::path& path, const std::vector<TestPh
         const double bins = 4096;
         dataset("/photon_data/nanotimes_specs/tcspc_num_bins", H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, &bins, 0);
         H5Gclose(nspecs);
+        // Two lasers (alternating excitation): one rate each, the first one counts.
+        const double rates[] = { 20e6, 40e6 };
+        H5Gclose(H5Gcreate2(file, "/setup", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT));
+        dataset("/setup/laser_repetition_rates", H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, rates, 2);
     }
     H5Gclose(group);
     H5Fclose(file);

@@ -34,7 +34,8 @@ enum class TestLayout { picoHarpT2, picoHarpT3, hydraT2v1, hydraT2v2, hydraT3v1,
 // A legacy .ht2 (HydraHarp v2.0, T2) or .pt2 (PicoHarp v2.0, T2) file.
 [[nodiscard]] std::vector<std::uint8_t> legacyT2File(bool hydraHarp, const std::vector<std::uint8_t>& records);
 
-// A Photon-HDF5 file with timestamps, detectors and (when `unitNanotimes` > 0) nanotimes.
+// A Photon-HDF5 file with timestamps, detectors and (when `nanotimeUnit` > 0)
+// nanotimes and two laser repetition rates, 20 and 40 MHz.
 void writePhotonHdf5(const std::filesystem::path& path, const std::vector<TestPhoton>& photons, double timestampUnit,
     double nanotimeUnit);
 
