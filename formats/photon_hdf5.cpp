@@ -1,110 +1,140 @@
 #include "formats/photon_hdf5.h"
 
-#include "formats/rational_math.h"
+#include "formats/child_process.h"
+#include "formats/hdf5_datasets.h"
 
-#include "core/text_format.h"
-
-#include <hdf5.h>
-
+#include <algorithm>
 #include <cstring>
-#include <span>
-#include <utility>
-#include <vector>
 
 namespace plask::formats {
 
 namespace {
-    constexpr hsize_t slab = hsize_t { 1 } << 18;
+    // What the child sends: the header, then slabs, then the end.
+    enum class Tag : std::uint8_t { slab = 1, end = 2 };
 
-    // Closes an HDF5 identifier with its own close function.
-    class Handle {
-    public:
-        Handle(hid_t id, herr_t (*close)(hid_t))
-            : id_(id)
-            , close_(close)
-        {
-        }
-        ~Handle()
-        {
-            if (id_ >= 0)
-                close_(id_);
-        }
-        Handle(const Handle&) = delete;
-        Handle& operator=(const Handle&) = delete;
-        [[nodiscard]] hid_t get() const { return id_; }
-        [[nodiscard]] bool ok() const { return id_ >= 0; }
-
-    private:
-        hid_t id_;
-        herr_t (*close_)(hid_t);
+    struct WireHeader {
+        std::uint64_t unitNum = 0;
+        std::uint64_t unitDen = 1;
+        std::uint64_t microtimeNum = 0;
+        std::uint64_t microtimeDen = 1;
+        std::uint64_t announcedRecords = 0;
+        double syncRateHz = 0.0;
+        std::uint32_t microtimeChannels = 0;
+        std::uint32_t formatBytes = 0;
+        std::uint32_t errorBytes = 0;
+        std::uint8_t t3 = 0;
+        std::uint8_t hasMicrotimeUnit = 0;
+        std::uint8_t hasDetectors = 0;
+        std::uint8_t hasNanotimes = 0;
     };
 
-    [[nodiscard]] bool exists(hid_t file, const char* path)
+    // Texts of the header are short; a longer length is a broken channel.
+    constexpr std::uint32_t textLimit = 4096;
+
+    bool sendHeader(ChildChannel& out, const TttrHeader& h, bool hasDetectors, bool hasNanotimes)
     {
-        // Each parent must exist before H5Lexists may be asked about a child.
-        std::string partial;
-        const std::string full(path);
-        std::size_t at = 1;
-        while (at <= full.size()) {
-            const std::size_t next = full.find('/', at);
-            partial = full.substr(0, next);
-            if (H5Lexists(file, partial.c_str(), H5P_DEFAULT) <= 0)
-                return false;
-            if (next == std::string::npos)
-                break;
-            at = next + 1;
+        WireHeader w;
+        w.unitNum = h.unit.num;
+        w.unitDen = h.unit.den;
+        if (h.microtimeUnit) {
+            w.hasMicrotimeUnit = 1;
+            w.microtimeNum = h.microtimeUnit->num;
+            w.microtimeDen = h.microtimeUnit->den;
         }
+        w.announcedRecords = h.announcedRecords;
+        w.syncRateHz = h.syncRateHz;
+        w.microtimeChannels = h.microtimeChannels;
+        w.formatBytes = static_cast<std::uint32_t>(std::min<std::size_t>(h.format.size(), textLimit));
+        w.errorBytes = static_cast<std::uint32_t>(std::min<std::size_t>(h.error.size(), textLimit));
+        w.t3 = h.t3 ? 1 : 0;
+        w.hasDetectors = hasDetectors ? 1 : 0;
+        w.hasNanotimes = hasNanotimes ? 1 : 0;
+        return out.value(w) && out.write(h.format.data(), w.formatBytes) && out.write(h.error.data(), w.errorBytes);
+    }
+
+    // Two slab buffers in shared memory: the child reads the next slab into
+    // one while the parent bins the other, and no photon is copied.
+    constexpr std::size_t slabBufferBytes
+        = hdf5SlabPhotons * (sizeof(std::int64_t) + sizeof(std::int32_t) + sizeof(std::uint32_t));
+    constexpr std::size_t slabBuffers = 2;
+
+    Hdf5SlabBuffers slabBuffer(void* shared, std::size_t index)
+    {
+        auto* base = static_cast<char*>(shared) + (index % slabBuffers) * slabBufferBytes;
+        auto* times = reinterpret_cast<std::int64_t*>(base);
+        auto* detectors = reinterpret_cast<std::int32_t*>(times + hdf5SlabPhotons);
+        auto* nanotimes = reinterpret_cast<std::uint32_t*>(detectors + hdf5SlabPhotons);
+        return { times, detectors, nanotimes };
+    }
+
+    // In the child: the header as soon as it is known, then each slab's
+    // length once it is in its buffer. A buffer is reused only after the
+    // parent has sent back a token for it.
+    class SharedReceiver final : public Hdf5PhotonReceiver {
+    public:
+        SharedReceiver(ChildChannel& out, bool wantPhotons)
+            : out_(out)
+            , wantPhotons_(wantPhotons)
+        {
+        }
+        bool header(const TttrHeader& header, bool hasDetectors, bool hasNanotimes) override
+        {
+            headerSent_ = true;
+            return sendHeader(out_, header, hasDetectors, hasNanotimes) && wantPhotons_;
+        }
+        Hdf5SlabBuffers nextBuffers() override
+        {
+            if (slabs_ >= slabBuffers && !out_.awaitToken())
+                return {};
+            return slabBuffer(out_.shared(), slabs_);
+        }
+        bool slab(std::size_t count) override
+        {
+            ++slabs_;
+            const std::uint64_t n = count;
+            return out_.value(Tag::slab) && out_.value(n);
+        }
+        [[nodiscard]] bool headerSent() const { return headerSent_; }
+
+    private:
+        ChildChannel& out_;
+        bool wantPhotons_;
+        bool headerSent_ = false;
+        std::size_t slabs_ = 0;
+    };
+
+    void readInChild(ChildChannel& out, const std::string& path, bool wantPhotons)
+    {
+        SharedReceiver receiver(out, wantPhotons);
+        const TttrHeader h = readHdf5Datasets(path, &receiver);
+        if (!receiver.headerSent()) {
+            sendHeader(out, h, false, false);
+            return;
+        }
+        const std::uint32_t errorBytes = static_cast<std::uint32_t>(std::min<std::size_t>(h.error.size(), textLimit));
+        (void)(out.value(Tag::end) && out.value(errorBytes) && out.write(h.error.data(), errorBytes));
+    }
+
+    [[nodiscard]] bool receiveText(ChildProcess& child, std::uint32_t bytes, std::string& text)
+    {
+        if (bytes > textLimit)
+            return false;
+        text.resize(bytes);
+        return child.read(text.data(), bytes);
+    }
+
+    [[nodiscard]] bool receiveHeader(ChildProcess& child, TttrHeader& h, WireHeader& w)
+    {
+        if (!child.value(w) || !receiveText(child, w.formatBytes, h.format) || !receiveText(child, w.errorBytes, h.error))
+            return false;
+        h.unit = { w.unitNum, w.unitDen };
+        if (w.hasMicrotimeUnit != 0)
+            h.microtimeUnit = Rational { w.microtimeNum, w.microtimeDen };
+        h.announcedRecords = w.announcedRecords;
+        h.syncRateHz = w.syncRateHz;
+        h.microtimeChannels = w.microtimeChannels;
+        h.t3 = w.t3 != 0;
         return true;
-    }
-
-    // Length of a one-dimensional dataset, or -1.
-    [[nodiscard]] long long lengthOf(hid_t set)
-    {
-        const Handle space(H5Dget_space(set), H5Sclose);
-        if (!space.ok() || H5Sget_simple_extent_ndims(space.get()) != 1)
-            return -1;
-        hsize_t n = 0;
-        H5Sget_simple_extent_dims(space.get(), &n, nullptr);
-        return static_cast<long long>(n);
-    }
-
-    // Reads elements [start, start + count) of a 1-D dataset as `type`.
-    [[nodiscard]] bool readSlab(hid_t set, hid_t type, hsize_t start, hsize_t count, void* out)
-    {
-        const Handle file(H5Dget_space(set), H5Sclose);
-        const Handle memory(H5Screate_simple(1, &count, nullptr), H5Sclose);
-        if (!file.ok() || !memory.ok())
-            return false;
-        if (H5Sselect_hyperslab(file.get(), H5S_SELECT_SET, &start, nullptr, &count, nullptr) < 0)
-            return false;
-        return H5Dread(set, type, memory.get(), file.get(), H5P_DEFAULT, out) >= 0;
-    }
-
-    // A number stored as a scalar or as the first element of a list (files
-    // of setups with several lasers list one repetition rate per laser).
-    // Only that one element is read: the dataset's own size is the file's
-    // claim and must not decide how much is written into `value`.
-    [[nodiscard]] bool readScalarDouble(hid_t file, const char* path, double& value)
-    {
-        if (!exists(file, path))
-            return false;
-        const Handle set(H5Dopen2(file, path, H5P_DEFAULT), H5Dclose);
-        if (!set.ok())
-            return false;
-        const Handle space(H5Dget_space(set.get()), H5Sclose);
-        const Handle type(H5Dget_type(set.get()), H5Tclose);
-        if (!space.ok() || !type.ok() || H5Tget_class(type.get()) == H5T_NO_CLASS)
-            return false;
-        // The library sizes its read buffer by the storage the file claims
-        // and does not check that allocation: a damaged size is refused here.
-        const std::size_t elementBytes = H5Tget_size(type.get());
-        if (elementBytes == 0 || elementBytes > 16 || H5Dget_storage_size(set.get()) > (1u << 20))
-            return false;
-        const int dims = H5Sget_simple_extent_ndims(space.get());
-        if (dims == 0)
-            return H5Sget_simple_extent_npoints(space.get()) == 1
-                && H5Dread(set.get(), H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, &value) >= 0;
-        return dims == 1 && lengthOf(set.get()) >= 1 && readSlab(set.get(), H5T_NATIVE_DOUBLE, 0, 1, &value);
     }
 
     // One slab of the datasets as a record source for PhotonSink::Batch::run;
@@ -156,6 +186,42 @@ namespace {
         }
         return feedBatch<Mode::generic>(sink, t, detectors, nanotimes);
     }
+
+    // Receives the slabs into the sink. "" when every photon arrived (or the
+    // user cancelled, or time went backwards: the sink and `stats` say so).
+    [[nodiscard]] std::string receivePhotons(
+        ChildProcess& child, const WireHeader& w, PhotonSink& sink, DecodeStats& stats, Progress& progress)
+    {
+        const std::string damaged = "This HDF5 file is damaged: the HDF5 library failed while reading its photons.";
+        for (std::size_t index = 0;; ++index) {
+            Tag tag {};
+            if (!child.value(tag))
+                return damaged;
+            if (tag == Tag::end) {
+                std::uint32_t bytes = 0;
+                std::string error;
+                return child.value(bytes) && receiveText(child, bytes, error) ? error : damaged;
+            }
+            std::uint64_t n = 0;
+            if (tag != Tag::slab || !child.value(n) || n == 0 || n > hdf5SlabPhotons)
+                return damaged;
+            const Hdf5SlabBuffers at = slabBuffer(child.shared(), index);
+            const std::span<const std::int64_t> t(at.times, static_cast<std::size_t>(n));
+            const bool fed = feedSlab(
+                sink, t, w.hasDetectors != 0 ? at.detectors : nullptr, w.hasNanotimes != 0 ? at.nanotimes : nullptr);
+            child.sendToken(); // the buffer is free again
+            if (!fed)
+                return "This Photon-HDF5 file has negative timestamps.";
+            stats.records += n;
+            if (sink.wentBackwards())
+                return "";
+            const double total = static_cast<double>(std::max<std::uint64_t>(w.announcedRecords, 1));
+            if (!progress.step(std::min(1.0, static_cast<double>(stats.records) / total))) {
+                stats.cancelled = true;
+                return "";
+            }
+        }
+    }
 } // namespace
 
 bool isHdf5File(std::span<const std::uint8_t> start)
@@ -169,105 +235,22 @@ TttrHeader readPhotonHdf5(const std::string& path, PhotonSink* sink, DecodeStats
     TttrHeader h;
     h.layout = RecordLayout::photonHdf5;
     h.format = "Photon-HDF5";
-    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr); // our message, not the library's error stack
-    const Handle file(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
-    if (!file.ok()) {
-        h.error = "Error opening file: not a readable HDF5 file.";
+    const bool wantPhotons = sink != nullptr;
+    ChildProcess child(
+        wantPhotons ? slabBuffers * slabBufferBytes : 0, [&](ChildChannel& out) { readInChild(out, path, wantPhotons); });
+    if (!child.started()) {
+        h.error = "Error opening file: no process could be started to read this HDF5 file.";
         return h;
     }
-    if (exists(file.get(), "/photon_data0") || exists(file.get(), "/photon_data1")) {
-        h.error = "This Photon-HDF5 file holds several photon_data groups; only files with one are read.";
+    WireHeader w;
+    if (!receiveHeader(child, h, w)) {
+        h.error = "This HDF5 file is damaged: the HDF5 library failed while reading its header.";
         return h;
     }
-    if (!exists(file.get(), "/photon_data/timestamps")) {
-        h.error = "This HDF5 file has no /photon_data/timestamps: not a Photon-HDF5 file.";
+    if (!h.error.empty() || sink == nullptr)
         return h;
-    }
-    double unitSeconds = 0.0;
-    if (!readScalarDouble(file.get(), "/photon_data/timestamps_specs/timestamps_unit", unitSeconds)) {
-        h.error = "This Photon-HDF5 file has no /photon_data/timestamps_specs/timestamps_unit.";
-        return h;
-    }
-    const std::optional<Rational> unit = rationalFromDouble(unitSeconds);
-    if (!unit || absurdResolution(*unit)) {
-        h.error = formatText("The time resolution of this file (%g s) is zero or absurd.", unitSeconds);
-        return h;
-    }
-    h.unit = *unit;
-    const Handle times(H5Dopen2(file.get(), "/photon_data/timestamps", H5P_DEFAULT), H5Dclose);
-    const long long n = times.ok() ? lengthOf(times.get()) : -1;
-    if (n < 0) {
-        h.error = "The timestamps of this Photon-HDF5 file are not a list.";
-        return h;
-    }
-    // A dataset never written has no storage: its length is a claim, and
-    // reading it would only give fill values.
-    if (n > 0 && H5Dget_storage_size(times.get()) == 0) {
-        h.error = formatText("This Photon-HDF5 file claims %lld timestamps but stores none.", n);
-        return h;
-    }
-    h.announcedRecords = static_cast<std::uint64_t>(n);
-    const bool hasDetectors = exists(file.get(), "/photon_data/detectors");
-    const bool hasNanotimes = exists(file.get(), "/photon_data/nanotimes");
-    const Handle detectors(
-        hasDetectors ? H5Dopen2(file.get(), "/photon_data/detectors", H5P_DEFAULT) : H5I_INVALID_HID, H5Dclose);
-    const Handle nanotimes(
-        hasNanotimes ? H5Dopen2(file.get(), "/photon_data/nanotimes", H5P_DEFAULT) : H5I_INVALID_HID, H5Dclose);
-    if ((hasDetectors && (!detectors.ok() || lengthOf(detectors.get()) != n))
-        || (hasNanotimes && (!nanotimes.ok() || lengthOf(nanotimes.get()) != n))) {
-        h.error = "The detectors or nanotimes of this Photon-HDF5 file do not match its timestamps.";
-        return h;
-    }
-    if (hasNanotimes) {
-        h.t3 = true;
-        h.format = "Photon-HDF5 TCSPC";
-        double tcspcUnit = 0.0;
-        double bins = 0.0;
-        if (readScalarDouble(file.get(), "/photon_data/nanotimes_specs/tcspc_unit", tcspcUnit)) {
-            h.microtimeUnit = rationalFromDouble(tcspcUnit);
-            if (!h.microtimeUnit || absurdResolution(*h.microtimeUnit)) {
-                h.error = formatText("The nanotime resolution of this file (%g s) is zero or absurd.", tcspcUnit);
-                return h;
-            }
-        }
-        h.microtimeChannels = readScalarDouble(file.get(), "/photon_data/nanotimes_specs/tcspc_num_bins", bins)
-                && bins >= 1.0 && bins <= 1e9
-            ? static_cast<std::uint32_t>(bins)
-            : 65536;
-        double rate = 0.0;
-        if (readScalarDouble(file.get(), "/setup/laser_repetition_rates", rate)
-            || readScalarDouble(file.get(), "/photon_data/measurement_specs/laser_repetition_rate", rate))
-            h.syncRateHz = rate;
-    }
-    if (sink == nullptr)
-        return h;
-
-    // Fixed buffers: one slab of each dataset at a time.
-    std::vector<std::int64_t> t(slab);
-    std::vector<std::int32_t> d(hasDetectors ? slab : 0);
-    std::vector<std::uint32_t> m(hasNanotimes ? slab : 0);
-    const hsize_t total = static_cast<hsize_t>(n);
-    for (hsize_t start = 0; start < total; start += slab) {
-        const hsize_t count = std::min(slab, total - start);
-        if (!readSlab(times.get(), H5T_NATIVE_INT64, start, count, t.data())
-            || (hasDetectors && !readSlab(detectors.get(), H5T_NATIVE_INT32, start, count, d.data()))
-            || (hasNanotimes && !readSlab(nanotimes.get(), H5T_NATIVE_UINT32, start, count, m.data()))) {
-            h.error = "The photon data of this Photon-HDF5 file cannot be read.";
-            return h;
-        }
-        if (!feedSlab(*sink, std::span(t.data(), static_cast<std::size_t>(count)), hasDetectors ? d.data() : nullptr,
-                hasNanotimes ? m.data() : nullptr)) {
-            h.error = "This Photon-HDF5 file has negative timestamps.";
-            return h;
-        }
-        stats.records = start + count;
-        if (sink->wentBackwards())
-            break;
-        if (!progress.step(static_cast<double>(start + count) / static_cast<double>(total))) {
-            stats.cancelled = true;
-            break;
-        }
-    }
+    stats.records = 0;
+    h.error = receivePhotons(child, w, *sink, stats, progress);
     stats.endTime = sink->lastTime();
     return h;
 }

@@ -1,6 +1,9 @@
 #pragma once
 // Photon-HDF5 files: /photon_data/timestamps with its unit, detectors and
-// nanotimes when present, read through libhdf5 in fixed-size slabs.
+// nanotimes when present, read through libhdf5 in fixed-size slabs. The
+// library runs in a child process: on a damaged file it can crash or try to
+// allocate absurd sizes, and that must end in a message, not in a crash of
+// the program that asked.
 
 #include "core/progress.h"
 #include "formats/photon_sink.h"

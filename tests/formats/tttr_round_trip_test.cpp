@@ -214,6 +214,10 @@ namespace {
         // Timestamps claimed but never stored: refused, not read as fill values.
         writeUnstoredPhotonHdf5(dir / "claim.h5", 1'000'000, 1e-9);
         EXPECT_NE(refusal("claim.h5", readBytes(dir / "claim.h5")).find("stores none"), std::string::npos);
+        // Damaged files on which the HDF5 library itself crashes (found by
+        // fuzzing): the library runs in a child process, so they are a message.
+        for (const char* name : { "hdf5_library_crash_1.h5", "hdf5_library_crash_2.h5" })
+            EXPECT_NE(refusal(name, readBytes(testDataPath(name))).find("damaged"), std::string::npos) << name;
         // A SPC-600 256-channel file read as the 4096-channel layout it seems to be.
         std::vector<TestPhoton> many;
         for (std::uint64_t i = 0; i < 600; ++i)
