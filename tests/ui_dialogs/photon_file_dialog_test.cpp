@@ -122,6 +122,9 @@ namespace {
             EXPECT_EQ(dialog.findChild<QCheckBox*>(QStringLiteral("channel0")), nullptr);
             press(dialog, "okButton");
             EXPECT_TRUE(dialog.isVisible());
+            const QDir artifacts(QStringLiteral(PLASK_ARTIFACT_DIR));
+            EXPECT_TRUE(artifacts.mkpath(QStringLiteral(".")));
+            EXPECT_TRUE(dialog.grab().save(artifacts.filePath(QStringLiteral("photon_file_dialog_spc_refused.png"))));
             pick(dialog, "spcLayout", 3); // SPC-600/630, 256 channels
             EXPECT_FALSE(childOf<QLabel>(dialog, "scanError").isVisible());
             EXPECT_EQ(childOf<QLabel>(dialog, "formatText").text(), QStringLiteral("SPC-600/630 FIFO 256 channels"));
@@ -130,7 +133,6 @@ namespace {
                 rescannedPhotons += label->text() + QLatin1Char(' ');
             for (const PlatformCall& call : platform.script.dialogs())
                 refusals.push_back(call.text);
-            const QDir artifacts(QStringLiteral(PLASK_ARTIFACT_DIR));
             EXPECT_TRUE(dialog.grab().save(artifacts.filePath(QStringLiteral("photon_file_dialog_spc.png"))));
             press(dialog, "okButton");
         });

@@ -97,6 +97,7 @@ PhotonFileDialog::PhotonFileDialog(
     scanError_ = makeLabel(QString(), "scanError", channelBox_);
     scanError_->setWordWrap(true);
     channelLayout->addWidget(scanError_);
+    channelLayout->addStretch(1);
 
     gateBox_ = new QGroupBox(QStringLiteral("Microtime gate"), this);
     gateBox_->setObjectName(QStringLiteral("gateBox"));
@@ -167,6 +168,10 @@ void PhotonFileDialog::showFile(const std::vector<int>& named)
         channelGrid_->addWidget(row.box, line, 0);
         channelGrid_->addWidget(row.photons, line, 1);
         channelGrid_->addWidget(row.rate, line, 2);
+        // Rows made after the dialog was shown are shown at once, not at the next event.
+        for (QWidget* widget : { static_cast<QWidget*>(row.box), static_cast<QWidget*>(row.photons),
+                 static_cast<QWidget*>(row.rate) })
+            widget->show();
         rows_.push_back(row);
         ++line;
     }
