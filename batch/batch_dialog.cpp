@@ -125,9 +125,9 @@ BatchStartResult batchStart(BatchSession& session)
     job.timeTagPatterns.clear();
     job.photons = {};
     if (!options.timeTagPatterns.empty()) {
-        // Each time-tag file is read with the channels and gate typed here.
-        const PhotonChoiceRead read
-            = photonChoiceFromTexts({ options.channelsText, options.gateFromText, options.gateToText, {}, {} });
+        // Each time-tag file is read with the channels, gate and time window typed here.
+        const PhotonChoiceRead read = photonChoiceFromTexts({ options.channelsText, options.gateFromText,
+            options.gateToText, options.windowStartText, options.windowDurationText });
         if (!read.error.empty()) {
             session.platform.showMessage(read.error, batchErrorCaption);
             return BatchStartResult::refused;

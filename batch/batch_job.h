@@ -42,7 +42,7 @@ struct BatchJob {
     bool abortPressed = false;
     int fileKind = batchCorrelatorFiles;
     std::string timeTagPatterns; // batchTimeTagFiles: the globs searched for, e.g. "*.ht3" or "*.h5 *.hdf5"
-    PhotonSelection photons; // batchTimeTagFiles: the channels and gate each file is read with
+    PhotonSelection photons; // batchTimeTagFiles: the channels, gate and window each file is read with
 };
 
 // "*.phc" or "*.dat".

@@ -22,6 +22,8 @@ struct BatchOptions {
     std::string channelsText {}; // "Channels:" of a time-tag file, "1,2"; empty: every channel
     std::string gateFromText {}; // "Gate (ns):", empty: no gate
     std::string gateToText {};
+    std::string windowStartText {}; // "Window (s):" start and duration; both empty: the whole file
+    std::string windowDurationText {};
     bool operator==(const BatchOptions&) const = default;
 };
 

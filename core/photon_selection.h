@@ -4,6 +4,7 @@
 // the platform seam.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,12 @@ struct PhotonChannelInfo {
     double rateHz = 0.0;
 };
 
+struct PhotonFileSummary;
+
+// Scans the file again with another .spc layout (PhotonSelection::spcType):
+// fills `into` and returns "", or returns the reader's message.
+using PhotonFileRescan = std::function<std::string(const std::string& spcType, PhotonFileSummary& into)>;
+
 // What the "Photon file" dialog shows before a load.
 struct PhotonFileSummary {
     std::string path;
@@ -34,6 +41,8 @@ struct PhotonFileSummary {
     bool hasMicrotimes = false;
     double microtimeRangeNs = 0.0; // 0 when the file gives no microtime resolution
     double durationS = 0.0;
+    std::string scanError; // why the file could not be read with its layout; then no channels
+    PhotonFileRescan rescan; // .spc files; empty when the layout cannot be chosen
 };
 
 } // namespace plask

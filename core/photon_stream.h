@@ -59,4 +59,8 @@ struct CountRange {
 // the region, the background fields and the .phc header fields are kept.
 int releaseStream(PhotonStream& stream);
 
+// What releaseStream would leave of `stream`, as a new record without
+// counts; `stream` itself is not touched.
+[[nodiscard]] PhotonStream releasedCopy(const PhotonStream& stream);
+
 } // namespace plask

@@ -88,10 +88,11 @@ namespace {
     // and there skipping them with a branch that is nearly always taken is
     // faster. Needs bins that cannot pass 65535.
     template <bool branchOnRunBytes>
-    void binByReciprocal(std::span<const std::uint8_t> data, std::uint64_t ticksPerBinValue, std::uint16_t* counts)
+    void binByReciprocal(
+        std::span<const std::uint8_t> data, std::uint64_t ticksPerBinValue, std::uint16_t* counts, std::uint64_t& start)
     {
         const std::uint64_t reciprocal = std::numeric_limits<std::uint64_t>::max() / ticksPerBinValue + 1;
-        std::uint64_t time = 0;
+        std::uint64_t time = start;
         for (const std::uint8_t byte : data) {
             time += byte;
             if constexpr (branchOnRunBytes) {
@@ -102,12 +103,14 @@ namespace {
                 bin = static_cast<std::uint16_t>(bin + (byte != runByte ? 1 : 0));
             }
         }
+        start = time;
     }
 #endif
 
-    void binSaturating(std::span<const std::uint8_t> data, std::uint64_t ticksPerBinValue, std::uint16_t* counts)
+    void binSaturating(
+        std::span<const std::uint8_t> data, std::uint64_t ticksPerBinValue, std::uint16_t* counts, std::uint64_t& start)
     {
-        std::uint64_t time = 0;
+        std::uint64_t time = start;
         for (const std::uint8_t byte : data) {
             time += byte;
             if (byte != runByte) {
@@ -116,11 +119,17 @@ namespace {
                     ++bin;
             }
         }
+        start = time;
     }
 
-    void binPhotons(std::span<const std::uint8_t> data, const DataTotals& totals, std::uint64_t ticksPerBinValue,
-        std::uint16_t* counts)
+    // Bins the data a block at a time (the running time carries over), with
+    // a progress step after each block; false when it answered a cancel.
+    bool binPhotons(std::span<const std::uint8_t> data, const DataTotals& totals, std::uint64_t ticksPerBinValue,
+        std::uint16_t* counts, Progress& progress)
     {
+        constexpr std::size_t blockBytes = std::size_t { 4 } << 20;
+        using Kernel = void (*)(std::span<const std::uint8_t>, std::uint64_t, std::uint16_t*, std::uint64_t&);
+        Kernel kernel = binSaturating;
 #if defined(__SIZEOF_INT128__)
         // A bin of T ticks holds its first photon, at most T - 1 later ones
         // that moved the time on, and the zero intervals: while that sum stays
@@ -129,14 +138,17 @@ namespace {
         if (ticksPerBinValue >= 2 && ticksPerBinValue <= fastMaxTicksPerBin && totals.ticks < fastMaxTicks
             && cannotSaturate) {
             const std::uint64_t runBytes = data.size() - totals.photons;
-            if (runBytes * 64 <= data.size())
-                binByReciprocal<true>(data, ticksPerBinValue, counts);
-            else
-                binByReciprocal<false>(data, ticksPerBinValue, counts);
-            return;
+            kernel = runBytes * 64 <= data.size() ? binByReciprocal<true> : binByReciprocal<false>;
         }
 #endif
-        binSaturating(data, ticksPerBinValue, counts);
+        std::uint64_t time = 0;
+        for (std::size_t start = 0; start < data.size(); start += blockBytes) {
+            const std::size_t end = std::min(data.size(), start + blockBytes);
+            kernel(data.subspan(start, end - start), ticksPerBinValue, counts, time);
+            if (!progress.step(static_cast<double>(end) / static_cast<double>(data.size())))
+                return false;
+        }
+        return true;
     }
 
     std::size_t trailingRunBytes(std::span<const std::uint8_t> data)
@@ -148,7 +160,7 @@ namespace {
     }
 
     int decodeWithTotals(Platform& platform, std::span<const std::uint8_t> file, DataTotals totals,
-        PhotonStream& stream, double binWidthUs)
+        PhotonStream& stream, double binWidthUs, Progress& progress = noProgress())
     {
         if (file.size() < headerBytes)
             return readNothing;
@@ -181,7 +193,8 @@ namespace {
         PageArray<std::uint16_t> counts = PageArray<std::uint16_t>::allocate(bins);
         if (!counts)
             return readNoMemory;
-        binPhotons(data, totals, ticks, counts.data());
+        if (!binPhotons(data, totals, ticks, counts.data(), progress))
+            return readCancelled;
 
         stream.counts = std::move(counts);
         stream.length = static_cast<std::uint32_t>(bins);
@@ -223,14 +236,17 @@ int readCorrelatorStream(
     // The totals are added up while each piece of the file is still cached.
     DataTotals totals;
     std::size_t offset = 0;
+    // Reading (with the totals) and binning take about as long as each other.
+    PhaseProgress reading(progress, 0.0, 0.5);
     const WholeFile file = readWholeFile(path, [&totals, &offset](std::span<const std::uint8_t> chunk) {
         const std::size_t skip = std::min(chunk.size(), headerBytes - std::min(offset, headerBytes));
         addTotals(chunk.subspan(skip), totals);
         offset += chunk.size();
-    }, progress);
+    }, reading);
     if (file.result != readOk)
         return file.result;
-    return decodeWithTotals(platform, file.bytes(), totals, stream, binWidthUs);
+    PhaseProgress binning(progress, 0.5, 1.0);
+    return decodeWithTotals(platform, file.bytes(), totals, stream, binWidthUs, binning);
 }
 
 int decodeCorrelatorStream(

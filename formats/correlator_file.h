@@ -33,7 +33,8 @@ inline constexpr int readRefused = 6; // a photon count file refused (message sh
 // readBinBelowTick; the last two show their own message, owned by no window.
 // Arrival times are summed in 64 bits, a bin saturates at 65535 and a
 // trailing run of 0xFF bytes without its final byte is ignored.
-// The read reports progress piece by piece and ends with readCancelled when
+// The read reports progress as it reads and bins, block by block, and ends
+// with readCancelled (no counts taken) when
 // `progress` answers a cancel.
 int readCorrelatorStream(Platform& platform, const std::string& path, PhotonStream& stream, double binWidthUs,
     Progress& progress = noProgress());

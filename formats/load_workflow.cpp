@@ -35,16 +35,43 @@ namespace {
         return formats::isTimeTagKind(kind) ? fileTypeTimeTagged : fileTypeNone;
     }
 
-    // Scans a time-tag file and asks which photons make the stream. False
-    // after a message or on Cancel.
-    bool choosePhotons(AppState& state, Platform& platform, const std::string& path, PhotonSelection& selection)
+    // The header facts and channel counts of a time-tag file, read on the
+    // worker; nothing when the scan was cancelled.
+    std::optional<formats::TttrScan> scanOnWorker(Platform& platform, const std::string& path, const std::string& spcType)
     {
-        const formats::TttrScan scan = formats::scanTttrFile(path, selection.spcType);
-        if (!scan.ok()) {
-            platform.showMessage(scan.error, "Load Error");
-            return false;
+        formats::TttrScan scan;
+        const JobOutcome outcome = platform.runJob(
+            "Scan", [&](Progress& progress) { scan = formats::scanTttrFile(path, spcType, progress); });
+        if (outcome == JobOutcome::cancelled || scan.stats.cancelled)
+            return std::nullopt;
+        return scan;
+    }
+
+    enum class PhotonChoice { chosen, declined, cancelled };
+
+    // Scans a time-tag file and asks which photons make the stream:
+    // declined after a message or on the dialog's Cancel, cancelled when the
+    // scan was. A .spc file whose sniffed layout the data
+    // contradict still reaches the dialog, where another layout can be chosen.
+    PhotonChoice choosePhotons(AppState& state, Platform& platform, const std::string& path, PhotonSelection& selection)
+    {
+        const std::optional<formats::TttrScan> scan = scanOnWorker(platform, path, selection.spcType);
+        if (!scan)
+            return PhotonChoice::cancelled;
+        const bool spc = formats::sniffPhotonFile(path) == formats::PhotonFileKind::spc;
+        if (!scan->ok() && !(spc && scan->header.layoutGuessed)) {
+            platform.showMessage(scan->error, "Load Error");
+            return PhotonChoice::declined;
         }
-        const PhotonFileSummary summary = formats::summaryOf(path, scan);
+        PhotonFileSummary summary = formats::summaryOf(path, *scan);
+        if (spc)
+            summary.rescan = [&platform, path](const std::string& spcType, PhotonFileSummary& into) -> std::string {
+                const std::optional<formats::TttrScan> again = scanOnWorker(platform, path, spcType);
+                if (!again)
+                    return "The scan was cancelled.";
+                into = formats::summaryOf(path, *again);
+                return again->error;
+            };
         // A preset (command-line options) wins; otherwise the last choice for this format.
         PhotonSelection& last = state.photonChoices[summary.format];
         const bool preset = selection != PhotonSelection {};
@@ -55,13 +82,13 @@ namespace {
         if (!preset && !photonChoiceError(summary, choice).empty())
             choice = {};
         choice.spcType = selection.spcType;
-        if (summary.channels.size() > 1 || summary.hasMicrotimes) {
+        if (summary.channels.size() > 1 || summary.hasMicrotimes || !summary.scanError.empty()) {
             if (!platform.choosePhotonSelection(summary, choice))
-                return false;
+                return PhotonChoice::declined;
             last = choice;
         }
         selection = choice;
-        return true;
+        return PhotonChoice::chosen;
     }
 
     int readStreamFile(Platform& platform, Owner owner, int type, const std::string& path, PhotonStream& stream,
@@ -69,9 +96,9 @@ namespace {
     {
         stream.fileType = static_cast<std::uint32_t>(type);
         if (type == fileTypeTimeTagged)
-            return readTimeTagStream(platform, owner, path, stream, binWidthUs);
+            return readTimeTagStream(platform, owner, path, stream, binWidthUs, progress);
         if (type == fileTypePhotonCount)
-            return readPhotonCountFile(platform, owner, path, stream);
+            return readPhotonCountFile(platform, owner, path, stream, progress);
         return readCorrelatorStream(platform, path, stream, binWidthUs, progress);
     }
 
@@ -85,6 +112,23 @@ namespace {
 } // namespace
 
 namespace {
+// The Open dialog (unless `chosen` names the file), the questions of a
+// time-tag file, the read, the checks. A cancelled read gives the channel
+// back `previous` (the stream it held before the command) when it has counts.
+bool loadInto(AppState& state, Platform& platform, int channel, double binWidthUs,
+    const std::optional<std::string>& chosen, PhotonStream* previous);
+
+// After a cancelled scan or read nothing of it stays: the channel holds
+// what it had before the command.
+void putBack(AppState& state, Platform& platform, int channel, PhotonStream* previous)
+{
+    if (previous == nullptr || !previous->counts)
+        return;
+    streamOf(state, channel) = std::move(*previous);
+    state.loadedFlags.at(channelIndex(channel)) = 1;
+    platform.redrawTrace();
+}
+
 // The questions before a load, then the load of the chosen file or of the one the dialog returns.
 void runOpen(AppState& state, Platform& platform, const std::optional<std::string>& chosen)
 {
@@ -111,8 +155,13 @@ void runOpen(AppState& state, Platform& platform, const std::optional<std::strin
             "Data in memory"))
         return;
 
+    // The stream is released as far as anyone can see, but its counts are
+    // kept aside until a file has been read: a cancelled read puts them back.
+    PhotonStream previous;
     if (overwrite) {
-        releaseStream(streamOf(state, channel));
+        PhotonStream& stream = streamOf(state, channel);
+        previous = std::move(stream);
+        stream = releasedCopy(previous);
         state.loadedFlags.at(index) = 0;
     }
     if (state.burstDataPresent.at(index) != 0) {
@@ -120,7 +169,7 @@ void runOpen(AppState& state, Platform& platform, const std::optional<std::strin
         state.burstDataPresent.at(index) = 0;
         platform.releaseHistogramCharts();
     }
-    loadStream(state, platform, channel, settings.binWidth, chosen);
+    loadInto(state, platform, channel, settings.binWidth, chosen, &previous);
 }
 } // namespace
 
@@ -136,6 +185,13 @@ bool loadStream(AppState& state, Platform& platform, int channel, double binWidt
 bool loadStream(AppState& state, Platform& platform, int channel, double binWidthUs,
     const std::optional<std::string>& chosen)
 {
+    return loadInto(state, platform, channel, binWidthUs, chosen, nullptr);
+}
+
+namespace {
+bool loadInto(AppState& state, Platform& platform, int channel, double binWidthUs,
+    const std::optional<std::string>& chosen, PhotonStream* previous)
+{
     const std::optional<std::string> path = chosen ? chosen : platform.chooseOpenFile(openRequest());
     if (!path || path->empty())
         return false;
@@ -145,13 +201,18 @@ bool loadStream(AppState& state, Platform& platform, int channel, double binWidt
         return false;
     }
     PhotonSelection selection = state.photonPreset;
-    if (type == fileTypeTimeTagged && !choosePhotons(state, platform, *path, selection))
-        return false;
+    if (type == fileTypeTimeTagged) {
+        const PhotonChoice choice = choosePhotons(state, platform, *path, selection);
+        if (choice == PhotonChoice::cancelled)
+            putBack(state, platform, channel, previous);
+        if (choice != PhotonChoice::chosen)
+            return false;
+    }
     const WaitCursor busy(platform);
     PhotonStream& stream = streamOf(state, channel);
     releaseStream(stream);
     // The reader fills a scratch record on the worker; the channel takes it
-    // only when the read was not cancelled, so a Cancel leaves it empty.
+    // only when the read was not cancelled.
     PhotonStream scratch = std::move(stream);
     stream = PhotonStream {};
     scratch.filePath = *path;
@@ -162,8 +223,10 @@ bool loadStream(AppState& state, Platform& platform, int channel, double binWidt
     const JobOutcome outcome = platform.runJob("Open", [&](Progress& progress) {
         result = readStreamFile(messages, Owner::mainWindow, type, *path, scratch, binWidthUs, progress);
     });
-    if (outcome == JobOutcome::cancelled || result == readCancelled)
+    if (outcome == JobOutcome::cancelled || result == readCancelled) {
+        putBack(state, platform, channel, previous);
         return false;
+    }
     stream = std::move(scratch);
     messages.replay(platform);
     if (result == readTimeTagRefused) {
@@ -187,6 +250,8 @@ bool loadStream(AppState& state, Platform& platform, int channel, double binWidt
     finishLoad(state, platform, channel);
     return true;
 }
+
+} // namespace
 
 void finishLoad(AppState& state, Platform& platform, int channel)
 {

@@ -107,29 +107,49 @@ std::optional<std::size_t> packCounts(
 
 bool unpackCounts(std::span<const std::uint8_t> packed, std::uint8_t packing, std::span<std::uint16_t> counts)
 {
+    return unpackCounts(packed, packing, counts, noProgress()) == UnpackResult::done;
+}
+
+UnpackResult unpackCounts(
+    std::span<const std::uint8_t> packed, std::uint8_t packing, std::span<std::uint16_t> counts, Progress& progress)
+{
+    // Every packed byte (or word) stands alone, so the data are taken a block at a time.
+    constexpr std::size_t blockBytes = std::size_t { 4 } << 20;
+    const auto fraction
+        = [&](std::size_t done) { return static_cast<double>(done) / static_cast<double>(packed.size()); };
     if (packing == phcPackWords) {
         if (packed.size() != 2 * counts.size())
-            return false;
-        for (std::size_t i = 0; i < counts.size(); ++i)
-            counts[i] = loadLittleEndian<std::uint16_t>(packed.data() + 2 * i);
-        return true;
+            return UnpackResult::damaged;
+        for (std::size_t start = 0; start < counts.size(); start += blockBytes / 2) {
+            const std::size_t end = std::min(counts.size(), start + blockBytes / 2);
+            for (std::size_t i = start; i < end; ++i)
+                counts[i] = loadLittleEndian<std::uint16_t>(packed.data() + 2 * i);
+            if (!progress.step(fraction(2 * end)))
+                return UnpackResult::cancelled;
+        }
+        return UnpackResult::done;
     }
     if (!isRunPacking(packing))
-        return false;
+        return UnpackResult::damaged;
     const std::size_t cap = runCap(packing);
     const int shift = countBits(packing);
     const auto countMask = static_cast<std::uint8_t>((1u << shift) - 1);
     std::size_t bin = 0;
-    for (const std::uint8_t byte : packed) {
-        const std::size_t stored = byte >> shift;
-        const std::size_t run = stored == 0 ? cap : stored;
-        if (run > counts.size() - bin)
-            return false;
-        std::fill_n(
-            counts.begin() + static_cast<std::ptrdiff_t>(bin), run, static_cast<std::uint16_t>(byte & countMask));
-        bin += run;
+    for (std::size_t start = 0; start < packed.size(); start += blockBytes) {
+        const std::size_t end = std::min(packed.size(), start + blockBytes);
+        for (const std::uint8_t byte : packed.subspan(start, end - start)) {
+            const std::size_t stored = byte >> shift;
+            const std::size_t run = stored == 0 ? cap : stored;
+            if (run > counts.size() - bin)
+                return UnpackResult::damaged;
+            std::fill_n(
+                counts.begin() + static_cast<std::ptrdiff_t>(bin), run, static_cast<std::uint16_t>(byte & countMask));
+            bin += run;
+        }
+        if (!progress.step(fraction(end)))
+            return UnpackResult::cancelled;
     }
-    return bin == counts.size();
+    return bin == counts.size() ? UnpackResult::done : UnpackResult::damaged;
 }
 
 PhcHeader encodePhcHeader(
@@ -236,15 +256,20 @@ void saveDataCommand(AppState& state, Platform& platform)
         showPhotonCountWriteFailure(platform, result);
 }
 
-int readPhotonCountFile(Platform& platform, Owner owner, const std::string& path, PhotonStream& stream)
+int readPhotonCountFile(
+    Platform& platform, Owner owner, const std::string& path, PhotonStream& stream, Progress& progress)
 {
-    const WholeFile file = readWholeFile(path);
+    // Reading takes about as long as unpacking.
+    PhaseProgress reading(progress, 0.0, 0.5);
+    const WholeFile file = readWholeFile(path, {}, reading);
     if (file.result != readOk)
         return file.result;
-    return decodePhotonCountFile(platform, owner, file.bytes(), stream);
+    PhaseProgress unpacking(progress, 0.5, 1.0);
+    return decodePhotonCountFile(platform, owner, file.bytes(), stream, unpacking);
 }
 
-int decodePhotonCountFile(Platform& platform, Owner owner, std::span<const std::uint8_t> file, PhotonStream& stream)
+int decodePhotonCountFile(
+    Platform& platform, Owner owner, std::span<const std::uint8_t> file, PhotonStream& stream, Progress& progress)
 {
     if (file.empty())
         return readNothing;
@@ -283,7 +308,10 @@ int decodePhotonCountFile(Platform& platform, Owner owner, std::span<const std::
     PageArray<std::uint16_t> counts = PageArray<std::uint16_t>::allocate(bins);
     if (!counts)
         return readNoMemory;
-    if (!unpackCounts(packed, packing, counts.span()))
+    const UnpackResult unpacked = unpackCounts(packed, packing, counts.span(), progress);
+    if (unpacked == UnpackResult::cancelled)
+        return readCancelled;
+    if (unpacked == UnpackResult::damaged)
         return refuse(platform, owner, damaged);
 
     std::uint64_t photons = 0;

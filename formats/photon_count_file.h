@@ -51,6 +51,12 @@ using PhcHeader = std::array<std::uint8_t, phcHeaderSize>;
 [[nodiscard]] bool unpackCounts(
     std::span<const std::uint8_t> packed, std::uint8_t packing, std::span<std::uint16_t> counts);
 
+enum class UnpackResult { done, damaged, cancelled };
+// The same, reporting every 4 MB of packed bytes and stopping when
+// `progress` answers a cancel.
+[[nodiscard]] UnpackResult unpackCounts(
+    std::span<const std::uint8_t> packed, std::uint8_t packing, std::span<std::uint16_t> counts, Progress& progress);
+
 // The header for the stream's counts as packed.
 [[nodiscard]] PhcHeader encodePhcHeader(
     const PhotonStream& stream, PhcPacking packing, std::uint32_t packedSize, std::uint16_t maxCount);
@@ -78,10 +84,13 @@ void saveDataCommand(AppState& state, Platform& platform);
 // Returns 0, 1 (cannot open), 2 (memory), 3 (no bytes, or no bins), or 6
 // (not a photon count file, a packing type that cannot be read, no usable
 // bin width, or packed data that do not match the header; all but the first
-// show a message owned by `owner`).
-int readPhotonCountFile(Platform& platform, Owner owner, const std::string& path, PhotonStream& stream);
+// show a message owned by `owner`). Reports while it reads and unpacks, and
+// returns readCancelled (no counts taken) when `progress` answers a cancel.
+int readPhotonCountFile(
+    Platform& platform, Owner owner, const std::string& path, PhotonStream& stream, Progress& progress = noProgress());
 
 // The same for a file already in memory.
-int decodePhotonCountFile(Platform& platform, Owner owner, std::span<const std::uint8_t> file, PhotonStream& stream);
+int decodePhotonCountFile(Platform& platform, Owner owner, std::span<const std::uint8_t> file, PhotonStream& stream,
+    Progress& progress = noProgress());
 
 } // namespace plask

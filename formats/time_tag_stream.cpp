@@ -5,12 +5,15 @@
 
 namespace plask {
 
-int readTimeTagStream(Platform& platform, Owner owner, const std::string& path, PhotonStream& stream, double binWidthUs)
+int readTimeTagStream(
+    Platform& platform, Owner owner, const std::string& path, PhotonStream& stream, double binWidthUs, Progress& progress)
 {
-    formats::TttrStream loaded = formats::loadTttrStream(path, stream.selection, binWidthUs);
+    formats::TttrStream loaded = formats::loadTttrStream(path, stream.selection, binWidthUs, progress);
     stream.binWidth = binWidthUs;
     stream.sourceResolution = loaded.scan.header.unit.seconds() * 1e6;
     if (!loaded.scan.ok()) {
+        if (loaded.scan.stats.cancelled)
+            return readCancelled;
         if (loaded.scan.error == "Could not reserve needed memory.")
             return readNoMemory;
         platform.showMessage(loaded.scan.error, "Load Error", owner);

@@ -15,7 +15,9 @@ inline constexpr int readTimeTagRefused = 7;
 // Reads `path` with `stream.selection` at `binWidthUs` into `stream`
 // (counts, length, photons, duration, rate, count range, bin width, source
 // resolution). On failure shows the reason (owned by `owner`) and leaves the
-// stream without counts; returns readOk, readNoMemory or readTimeTagRefused.
-int readTimeTagStream(Platform& platform, Owner owner, const std::string& path, PhotonStream& stream, double binWidthUs);
+// stream without counts; returns readOk, readNoMemory or readTimeTagRefused,
+// or readCancelled (no message) when `progress` answered a cancel.
+int readTimeTagStream(Platform& platform, Owner owner, const std::string& path, PhotonStream& stream, double binWidthUs,
+    Progress& progress = noProgress());
 
 } // namespace plask

@@ -15,8 +15,14 @@ namespace {
     TimeTagLoad readCorrelatorTimes(const std::string& path, const PhotonSelection& selection, Progress& progress)
     {
         TimeTagLoad load;
-        const WholeFile file = readWholeFile(path);
+        // Reading and collecting take about as long as each other.
+        PhaseProgress reading(progress, 0.0, 0.5);
+        const WholeFile file = readWholeFile(path, {}, reading);
         const std::span<const std::uint8_t> bytes = file.bytes();
+        if (file.result == readCancelled) {
+            load.error = "Cancelled.";
+            return load;
+        }
         if (file.result != readOk || bytes.size() < 2) {
             load.error = "Error opening file.";
             return load;
@@ -33,13 +39,14 @@ namespace {
             return load;
         }
         PhotonSink sink(resolved.units, nullptr, &load.times);
+        PhaseProgress collecting(progress, 0.5, 1.0);
         std::uint64_t time = 0;
         constexpr std::size_t block = std::size_t { 1 } << 22;
         for (std::size_t i = 2; i < bytes.size(); ++i) {
             time += bytes[i];
             if (bytes[i] != runByte)
                 sink.photon(time, 0, 0);
-            if (i % block == 0 && !progress.step(static_cast<double>(i) / static_cast<double>(bytes.size()))) {
+            if (i % block == 0 && !collecting.step(static_cast<double>(i) / static_cast<double>(bytes.size()))) {
                 load.error = "Cancelled.";
                 load.times.clear();
                 return load;

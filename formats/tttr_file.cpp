@@ -274,6 +274,10 @@ PhotonFileSummary summaryOf(const std::string& path, const TttrScan& scan)
     s.format = scan.header.format;
     s.durationS = scan.durationS();
     s.hasMicrotimes = scan.header.t3;
+    if (!scan.ok()) {
+        s.scanError = scan.error;
+        return s;
+    }
     if (scan.header.microtimeUnit)
         s.microtimeRangeNs = scan.header.microtimeUnit->seconds() * 1e9 * scan.header.microtimeChannels;
     for (std::size_t slot = 0; slot + 1 < channelSlots; ++slot)

@@ -63,7 +63,7 @@ struct TttrStream {
 // readTimeTags for the time-tagged formats.
 [[nodiscard]] TimeTagLoad readTttrTimeTags(const std::string& path, const PhotonSelection& selection, Progress& progress);
 
-// The dialog's view of a scanned file.
+// The dialog's view of a scanned file; a failed scan gives its message and no channels.
 [[nodiscard]] PhotonFileSummary summaryOf(const std::string& path, const TttrScan& scan);
 
 } // namespace plask::formats

@@ -3,6 +3,9 @@
 #include "loaded_stream.h"
 
 #include "correlation/multi_tau.h"
+#include "formats/photon_count_file.h"
+#include "test_files.h"
+#include "tttr_writer.h"
 #include "ui/job_bar.h"
 
 #include <QStatusBar>
@@ -137,6 +140,50 @@ TEST_F(JobTest, CancelledOpenLeavesTheChannelEmptyAndAVanishedFileIsReported)
     EXPECT_EQ(platform.script.dialogs()[0].text, "Error opening file.");
     EXPECT_EQ(correlationOf(state, 0).kind, correlationNone);
     EXPECT_TRUE(isLoaded(state, 0));
+}
+
+// A read of another file cancelled after Yes to "overwrite?" gives the
+// channel back the stream it held, counts and all, for each reader family.
+TEST_F(JobTest, CancelledReadOfAnotherFileKeepsTheStreamTheChannelHeld)
+{
+    const std::filesystem::path first = folder / "first.dat";
+    writeCorrelatorFile(first, randomCounts(200'000));
+    platform.holdJobs = false;
+    platform.script.openFileAnswers.push_back(first.string());
+    menu(ui::cmdOpen);
+    ASSERT_TRUE(isLoaded(state, 0));
+    const std::uint16_t* counts = streamOf(state, 0).counts.data();
+    const std::uint32_t length = streamOf(state, 0).length;
+
+    PhotonStream other;
+    const std::vector<std::uint16_t> otherCounts = randomCounts(1'000'000);
+    other.counts = PageArray<std::uint16_t>::allocate(otherCounts.size());
+    std::copy(otherCounts.begin(), otherCounts.end(), other.counts.data());
+    other.length = static_cast<std::uint32_t>(otherCounts.size());
+    other.binWidth = 1.0;
+    ASSERT_EQ(writePhotonCountData(other, (folder / "other.phc").string()), 0);
+    std::vector<TestPhoton> photons;
+    for (std::uint64_t i = 0; i < 100'000; ++i)
+        photons.push_back({ 40 * i, 0, 0 });
+    writeBytes(folder / "other.ptu", ptuFile(0x01010204, 1e-12, 1e-12, encodeRecords(TestLayout::hydraT2v2, photons)));
+
+    platform.holdJobs = true;
+    for (const char* name : { "other.dat", "other.phc", "other.ptu" }) {
+        SCOPED_TRACE(name);
+        if (std::string(name) == "other.dat")
+            writeCorrelatorFile(folder / name, randomCounts(3'000'000));
+        platform.script.yesNoAnswers.push_back(true);
+        platform.script.openFileAnswers.push_back((folder / name).string());
+        sawRunning = false;
+        whileRunning([this] { click("jobCancel"); });
+        menu(ui::cmdOpen);
+        EXPECT_TRUE(sawRunning);
+        ASSERT_TRUE(isLoaded(state, 0));
+        EXPECT_EQ(streamOf(state, 0).counts.data(), counts);
+        EXPECT_EQ(streamOf(state, 0).length, length);
+        EXPECT_EQ(streamOf(state, 0).filePath, first.string());
+        EXPECT_TRUE(platform.script.callsNamed("showMessage").empty());
+    }
 }
 
 } // namespace

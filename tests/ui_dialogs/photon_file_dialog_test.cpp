@@ -2,6 +2,8 @@
 #include "gui_fixture.h"
 
 #include "formats/time_tags.h"
+#include "test_files.h"
+#include "tttr_writer.h"
 #include "ui/desktop_store.h"
 #include "ui/dialogs/batch_dialog.h"
 
@@ -10,6 +12,8 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QPlainTextEdit>
+
+#include <algorithm>
 
 namespace plask::testing {
 namespace {
@@ -89,6 +93,61 @@ namespace {
         EXPECT_EQ(ui::photonChoices()[".ht3 v1.0 HydraHarp v1 T3"], channelOne);
     }
 
+    // A .spc file whose sniffed layout (SPC-600 4096 channels, from its
+    // length) the data contradict opens the dialog with the reader's message
+    // and no channels, and OK refuses; picking the 256-channel layout scans
+    // the file again and shows its two channels, and OK loads them.
+    TEST_F(PhotonFileDialogTest, AnotherSpcLayoutRescansTheChannels)
+    {
+        std::vector<TestPhoton> photons;
+        std::vector<std::uint8_t> file;
+        std::uint64_t photons0 = 0;
+        // A length of whole 4- and 6-byte records, so both layouts take it.
+        for (std::uint64_t i = 0; photons.size() < 600 || file.size() % 12 != 0; ++i) {
+            photons.push_back({ i * 977 % 10000 + i * 20000, static_cast<int>(i % 2), 3 });
+            std::vector<TestPhoton> sorted = photons;
+            std::ranges::sort(sorted, {}, &TestPhoton::time);
+            file = spcFile(0, 4, encodeRecords(TestLayout::spc600x256, sorted));
+        }
+        for (const TestPhoton& p : photons)
+            photons0 += p.channel == 0 ? 1 : 0;
+        const std::filesystem::path spc = folder / "guess.spc";
+        writeBytes(spc, file);
+
+        std::vector<std::string> refusals;
+        QString firstError;
+        QString rescannedPhotons;
+        whenDialogOpens([&](QDialog& dialog) {
+            firstError = childOf<QLabel>(dialog, "scanError").text();
+            EXPECT_EQ(dialog.findChild<QCheckBox*>(QStringLiteral("channel0")), nullptr);
+            press(dialog, "okButton");
+            EXPECT_TRUE(dialog.isVisible());
+            const QDir artifacts(QStringLiteral(PLASK_ARTIFACT_DIR));
+            EXPECT_TRUE(artifacts.mkpath(QStringLiteral(".")));
+            EXPECT_TRUE(dialog.grab().save(artifacts.filePath(QStringLiteral("photon_file_dialog_spc_refused.png"))));
+            pick(dialog, "spcLayout", 3); // SPC-600/630, 256 channels
+            EXPECT_FALSE(childOf<QLabel>(dialog, "scanError").isVisible());
+            EXPECT_EQ(childOf<QLabel>(dialog, "formatText").text(), QStringLiteral("SPC-600/630 FIFO 256 channels"));
+            childOf<QCheckBox>(dialog, "channel1").setChecked(false);
+            for (const QLabel* label : dialog.findChildren<QLabel*>(QStringLiteral("photons")))
+                rescannedPhotons += label->text() + QLatin1Char(' ');
+            for (const PlatformCall& call : platform.script.dialogs())
+                refusals.push_back(call.text);
+            EXPECT_TRUE(dialog.grab().save(artifacts.filePath(QStringLiteral("photon_file_dialog_spc.png"))));
+            press(dialog, "okButton");
+        });
+        platform.script.openFileAnswers.push_back(spc.string());
+        menu(ui::cmdOpen);
+        EXPECT_NE(firstError.toStdString().find("--spc-type"), std::string::npos) << firstError.toStdString();
+        ASSERT_EQ(refusals.size(), 1u);
+        EXPECT_EQ(refusals[0], firstError.toStdString());
+        EXPECT_EQ(rescannedPhotons,
+            QStringLiteral("%1 %2 ").arg(photons0).arg(photons.size() - photons0));
+        ASSERT_TRUE(isLoaded(state, 0)) << platform.script.dialogs().back().text;
+        EXPECT_EQ(streamOf(state, 0).photons, static_cast<double>(photons0));
+        EXPECT_EQ(streamOf(state, 0).selection.spcType, "600-256");
+    }
+
     // The batch dialog's time-tag type and channel field reach the worker.
     TEST_F(PhotonFileDialogTest, BatchDialogRunsOverTheTimeTagTypeWithTheTypedChannels)
     {
@@ -102,6 +161,8 @@ namespace {
         kinds.setCurrentIndex(kinds.findData(QStringLiteral("*.pt3 *.pt2 *.ht3 *.ht2")));
         ASSERT_GT(kinds.currentIndex(), 0);
         type(dialog, "channels", QStringLiteral("1"));
+        type(dialog, "windowStart", QStringLiteral("10"));
+        type(dialog, "windowDuration", QStringLiteral("30"));
         const QDir artifacts(QStringLiteral(PLASK_ARTIFACT_DIR));
         EXPECT_TRUE(dialog.grab().save(artifacts.filePath(QStringLiteral("batch_dialog_time_tag.png"))));
         platform.script.folderAnswers.push_back(dir.string());
@@ -113,7 +174,8 @@ namespace {
         const QString log = childOf<QPlainTextEdit>(dialog, "statusLog").toPlainText();
         EXPECT_TRUE(log.contains(QStringLiteral("Found 1 *.pt3 *.pt2 *.ht3 *.ht2 files"))) << log.toStdString();
         EXPECT_TRUE(log.contains(QStringLiteral("Data file rh110_sm.ht3 analysed"))) << log.toStdString();
-        EXPECT_EQ(readText(dir / "tt_info.txt").find("Photons = detector 1\r\n") != std::string::npos, true);
+        EXPECT_EQ(readText(dir / "tt_info.txt").find("Photons = detector 1 | window 10 to 40 s\r\n") != std::string::npos,
+            true);
         press(dialog, "closeButton");
     }
 

@@ -69,6 +69,8 @@ BatchDialog::BatchDialog(AppState& state, Platform& platform, QWidget* parent)
     , channels_(makeField("channels", QString(), this))
     , gateFrom_(makeField("gateFrom", QString(), this))
     , gateTo_(makeField("gateTo", QString(), this))
+    , windowStart_(makeField("windowStart", QString(), this))
+    , windowDuration_(makeField("windowDuration", QString(), this))
     , browse_(makeButton(QStringLiteral("Browse"), "browseButton", this))
     , start_(makeButton(QStringLiteral("Start"), "startButton", this))
     , abort_(makeButton(QStringLiteral("Abort"), "abortButton", this))
@@ -99,9 +101,11 @@ BatchDialog::BatchDialog(AppState& state, Platform& platform, QWidget* parent)
     channels_->setPlaceholderText(QStringLiteral("all"));
     gateFrom_->setPlaceholderText(QStringLiteral("none"));
     gateTo_->setPlaceholderText(QStringLiteral("none"));
+    windowStart_->setPlaceholderText(QStringLiteral("0"));
+    windowDuration_->setPlaceholderText(QStringLiteral("whole file"));
     const auto enableChoice = [this] {
         const bool timeTag = timeTagFiles_->currentIndex() > 0;
-        for (QWidget* field : { channels_, gateFrom_, gateTo_ })
+        for (QWidget* field : { channels_, gateFrom_, gateTo_, windowStart_, windowDuration_ })
             field->setEnabled(timeTag);
     };
     connect(timeTagFiles_, &QComboBox::currentIndexChanged, this, enableChoice);
@@ -138,6 +142,10 @@ BatchDialog::BatchDialog(AppState& state, Platform& platform, QWidget* parent)
     photons->addWidget(gateFrom_, 1, 3);
     photons->addWidget(new QLabel(QStringLiteral("to"), this), 1, 4);
     photons->addWidget(gateTo_, 1, 5);
+    photons->addWidget(new QLabel(QStringLiteral("Window (s):"), this), 2, 0);
+    photons->addWidget(windowStart_, 2, 1);
+    photons->addWidget(new QLabel(QStringLiteral("for"), this), 2, 2, Qt::AlignRight);
+    photons->addWidget(windowDuration_, 2, 3);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -170,7 +178,8 @@ BatchOptions BatchDialog::readOptions()
 {
     return { traceFcs_->isChecked(), segFcs_->isChecked(), vireoFiles_->isChecked(), smooth_->isChecked(),
         estimateBackground_->isChecked(), timeTagFiles_->currentData().toString().toStdString(),
-        channels_->text().toStdString(), gateFrom_->text().toStdString(), gateTo_->text().toStdString() };
+        channels_->text().toStdString(), gateFrom_->text().toStdString(), gateTo_->text().toStdString(),
+        windowStart_->text().toStdString(), windowDuration_->text().toStdString() };
 }
 
 void BatchDialog::showOptions(const BatchOptions& options)
@@ -185,6 +194,8 @@ void BatchDialog::showOptions(const BatchOptions& options)
     channels_->setText(toQString(options.channelsText));
     gateFrom_->setText(toQString(options.gateFromText));
     gateTo_->setText(toQString(options.gateToText));
+    windowStart_->setText(toQString(options.windowStartText));
+    windowDuration_->setText(toQString(options.windowDurationText));
 }
 
 void BatchDialog::showWorkingDirectory(std::string_view path) { workingDir_->setText(toQString(path)); }

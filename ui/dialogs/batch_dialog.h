@@ -69,6 +69,8 @@ private:
     QLineEdit* channels_ = nullptr;
     QLineEdit* gateFrom_ = nullptr;
     QLineEdit* gateTo_ = nullptr;
+    QLineEdit* windowStart_ = nullptr;
+    QLineEdit* windowDuration_ = nullptr;
     QPushButton* browse_ = nullptr;
     QPushButton* start_ = nullptr;
     QPushButton* abort_ = nullptr;

@@ -70,6 +70,7 @@ PhotonFileDialog::PhotonFileDialog(
     const PhotonFileSummary& file, PhotonSelection& selection, Platform& messages, QWidget* parent)
     : QDialog(parent)
     , file_(file)
+    , rescan_(file.rescan)
     , selection_(selection)
     , messages_(messages)
 {
@@ -80,50 +81,32 @@ PhotonFileDialog::PhotonFileDialog(
     auto* facts = new QFormLayout;
     facts->addRow(QStringLiteral("File:"),
         makeLabel(QFileInfo(toQString(file.path)).fileName(), "fileName", this));
-    facts->addRow(QStringLiteral("Format:"), makeLabel(toQString(file.format), "formatText", this));
-    facts->addRow(QStringLiteral("Duration:"),
-        makeLabel(QStringLiteral("%1 s").arg(file.durationS, 0, 'f', 3), "durationText", this));
+    formatText_ = makeLabel(QString(), "formatText", this);
+    durationText_ = makeLabel(QString(), "durationText", this);
+    facts->addRow(QStringLiteral("Format:"), formatText_);
+    facts->addRow(QStringLiteral("Duration:"), durationText_);
 
-    // Every channel is checked when the choice names none of this file's.
-    const auto named = [&selection](int channel) {
-        return std::find(selection.channels.begin(), selection.channels.end(), channel) != selection.channels.end();
-    };
-    const bool anyNamed = std::any_of(
-        file.channels.begin(), file.channels.end(), [&named](const PhotonChannelInfo& c) { return named(c.channel); });
-    auto* channelBox = new QGroupBox(QStringLiteral("Channels of this stream"), this);
-    auto* grid = new QGridLayout(channelBox);
-    grid->addWidget(makeLabel(QStringLiteral("Channel"), "channelHeader", channelBox), 0, 0);
-    grid->addWidget(makeLabel(QStringLiteral("Photons"), "photonsHeader", channelBox, Qt::AlignRight), 0, 1);
-    grid->addWidget(makeLabel(QStringLiteral("Rate (kHz)"), "rateHeader", channelBox, Qt::AlignRight), 0, 2);
-    int line = 1;
-    for (const PhotonChannelInfo& info : file.channels) {
-        const QString number = QString::number(info.channel);
-        auto* box = new QCheckBox(info.channel < 0 ? number + QStringLiteral(" (sync)") : number, channelBox);
-        box->setObjectName(QStringLiteral("channel") + number);
-        // An empty choice is every detector channel, the sync records apart.
-        box->setChecked(anyNamed ? named(info.channel) : info.channel >= 0);
-        grid->addWidget(box, line, 0);
-        grid->addWidget(makeLabel(QString::number(info.photons), "photons", channelBox, Qt::AlignRight), line, 1);
-        grid->addWidget(
-            makeLabel(QString::number(info.rateHz / 1000.0, 'f', 2), "rate", channelBox, Qt::AlignRight), line, 2);
-        rows_.push_back({ info.channel, box });
-        ++line;
-    }
-    grid->setColumnStretch(3, 1);
+    channelBox_ = new QGroupBox(QStringLiteral("Channels of this stream"), this);
+    auto* channelLayout = new QVBoxLayout(channelBox_);
+    channelGrid_ = new QGridLayout;
+    channelGrid_->addWidget(makeLabel(QStringLiteral("Channel"), "channelHeader", channelBox_), 0, 0);
+    channelGrid_->addWidget(makeLabel(QStringLiteral("Photons"), "photonsHeader", channelBox_, Qt::AlignRight), 0, 1);
+    channelGrid_->addWidget(makeLabel(QStringLiteral("Rate (kHz)"), "rateHeader", channelBox_, Qt::AlignRight), 0, 2);
+    channelGrid_->setColumnStretch(3, 1);
+    channelLayout->addLayout(channelGrid_);
+    scanError_ = makeLabel(QString(), "scanError", channelBox_);
+    scanError_->setWordWrap(true);
+    channelLayout->addWidget(scanError_);
+    channelLayout->addStretch(1);
 
-    auto* gateBox = new QGroupBox(QStringLiteral("Microtime gate"), this);
-    gateBox->setObjectName(QStringLiteral("gateBox"));
-    auto* gateLayout = new QVBoxLayout(gateBox);
-    gateFrom_ = makeNumberField("gateFrom", texts.gateFromNs, gateBox);
-    gateTo_ = makeNumberField("gateTo", texts.gateToNs, gateBox);
-    gateLayout->addLayout(rangeRow(gateFrom_, gateTo_, QStringLiteral("to below"), QStringLiteral("ns"), gateBox));
-    QString range = QStringLiteral("This file has no microtimes.");
-    if (file.hasMicrotimes)
-        range = file.microtimeRangeNs > 0.0
-            ? QStringLiteral("Microtimes from 0 to %1 ns; empty: no gate.").arg(file.microtimeRangeNs, 0, 'f', 3)
-            : QStringLiteral("The file does not state its microtime range; empty: no gate.");
-    gateLayout->addWidget(makeLabel(range, "microtimeRange", gateBox));
-    gateBox->setEnabled(file.hasMicrotimes);
+    gateBox_ = new QGroupBox(QStringLiteral("Microtime gate"), this);
+    gateBox_->setObjectName(QStringLiteral("gateBox"));
+    auto* gateLayout = new QVBoxLayout(gateBox_);
+    gateFrom_ = makeNumberField("gateFrom", texts.gateFromNs, gateBox_);
+    gateTo_ = makeNumberField("gateTo", texts.gateToNs, gateBox_);
+    gateLayout->addLayout(rangeRow(gateFrom_, gateTo_, QStringLiteral("to below"), QStringLiteral("ns"), gateBox_));
+    microtimeRange_ = makeLabel(QString(), "microtimeRange", gateBox_);
+    gateLayout->addWidget(microtimeRange_);
 
     auto* windowBox = new QGroupBox(QStringLiteral("Time window"), this);
     auto* windowLayout = new QVBoxLayout(windowBox);
@@ -136,8 +119,8 @@ PhotonFileDialog::PhotonFileDialog(
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(facts);
-    layout->addWidget(channelBox);
-    layout->addWidget(gateBox);
+    layout->addWidget(channelBox_);
+    layout->addWidget(gateBox_);
     layout->addWidget(windowBox);
     if (isSpcFile(file)) {
         spcLayout_ = new QComboBox(this);
@@ -150,8 +133,87 @@ PhotonFileDialog::PhotonFileDialog(
         auto* layoutRow = new QFormLayout;
         layoutRow->addRow(QStringLiteral("Record layout:"), spcLayout_);
         layout->addLayout(layoutRow);
+        if (rescan_)
+            connect(spcLayout_, &QComboBox::currentIndexChanged, this, &PhotonFileDialog::rescan);
     }
     layout->addWidget(makeOkCancel(*this));
+    showFile(selection.channels);
+}
+
+void PhotonFileDialog::showFile(const std::vector<int>& named)
+{
+    formatText_->setText(toQString(file_.format));
+    durationText_->setText(QStringLiteral("%1 s").arg(file_.durationS, 0, 'f', 3));
+    for (const ChannelRow& row : rows_) {
+        delete row.box;
+        delete row.photons;
+        delete row.rate;
+    }
+    rows_.clear();
+    // Every channel is checked when the choice names none of this file's.
+    const auto isNamed
+        = [&named](int channel) { return std::find(named.begin(), named.end(), channel) != named.end(); };
+    const bool anyNamed = std::any_of(file_.channels.begin(), file_.channels.end(),
+        [&isNamed](const PhotonChannelInfo& c) { return isNamed(c.channel); });
+    int line = 1;
+    for (const PhotonChannelInfo& info : file_.channels) {
+        const QString number = QString::number(info.channel);
+        ChannelRow row { info.channel,
+            new QCheckBox(info.channel < 0 ? number + QStringLiteral(" (sync)") : number, channelBox_),
+            makeLabel(QString::number(info.photons), "photons", channelBox_, Qt::AlignRight),
+            makeLabel(QString::number(info.rateHz / 1000.0, 'f', 2), "rate", channelBox_, Qt::AlignRight) };
+        row.box->setObjectName(QStringLiteral("channel") + number);
+        // An empty choice is every detector channel, the sync records apart.
+        row.box->setChecked(anyNamed ? isNamed(info.channel) : info.channel >= 0);
+        channelGrid_->addWidget(row.box, line, 0);
+        channelGrid_->addWidget(row.photons, line, 1);
+        channelGrid_->addWidget(row.rate, line, 2);
+        // Rows made after the dialog was shown are shown at once, not at the next event.
+        for (QWidget* widget : { static_cast<QWidget*>(row.box), static_cast<QWidget*>(row.photons),
+                 static_cast<QWidget*>(row.rate) })
+            widget->show();
+        rows_.push_back(row);
+        ++line;
+    }
+    scanError_->setText(toQString(file_.scanError));
+    scanError_->setVisible(!file_.scanError.empty());
+
+    QString range = QStringLiteral("This file has no microtimes.");
+    if (file_.hasMicrotimes)
+        range = file_.microtimeRangeNs > 0.0
+            ? QStringLiteral("Microtimes from 0 to %1 ns; empty: no gate.").arg(file_.microtimeRangeNs, 0, 'f', 3)
+            : QStringLiteral("The file does not state its microtime range; empty: no gate.");
+    microtimeRange_->setText(range);
+    gateBox_->setEnabled(file_.hasMicrotimes);
+}
+
+void PhotonFileDialog::rescan()
+{
+    // The checks carry over to the channels the new scan shows too.
+    std::vector<int> checked;
+    bool all = true;
+    for (const ChannelRow& row : rows_) {
+        if (row.box->isChecked())
+            checked.push_back(row.channel);
+        else if (row.channel >= 0)
+            all = false;
+    }
+    if (all)
+        checked.clear();
+    PhotonFileSummary scanned;
+    // Nothing in the dialog answers while the file is read on the worker.
+    setEnabled(false);
+    const std::string error = rescan_(spcLayout_->currentData().toString().toStdString(), scanned);
+    setEnabled(true);
+    const std::string path = file_.path;
+    file_ = std::move(scanned);
+    file_.path = path;
+    if (!error.empty()) {
+        file_.channels.clear();
+        file_.scanError = error;
+    }
+    showFile(checked);
+    adjustSize();
 }
 
 void PhotonFileDialog::accept()
@@ -163,6 +225,10 @@ void PhotonFileDialog::accept()
             checked.push_back(row.channel);
             sync = sync || row.channel < 0;
         }
+    if (!file_.scanError.empty()) {
+        messages_.showMessage(file_.scanError, caption);
+        return;
+    }
     if (checked.empty()) {
         messages_.showMessage("Check at least one channel for the stream.", caption);
         return;
