@@ -7,6 +7,7 @@
 #include "core/page_block.h"
 #include "formats/rational_math.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -223,7 +224,7 @@ private:
         std::uint64_t last = sink_.last_;
         std::uint64_t lastKept = sink_.lastKept_;
         std::uint64_t kept = 0;
-        bool backwards = false;
+        std::uint64_t backwards = 0; // photons earlier than the one before: an add with carry each
         Binner* const binner = sink_.binner_;
         std::uint64_t reciprocal = 0;
         std::uint64_t reciprocalLimit = 0;
@@ -246,6 +247,7 @@ private:
             runBin = binner->binOf(lastKept);
             run = runBin < binCapacity ? bins[runBin] : 0;
         }
+        const std::uint64_t fastWidth = std::min(windowWidth, feed == Mode::binByMultiply ? reciprocalLimit : UINT64_MAX);
         std::vector<std::uint64_t>* const times = sink_.times_;
         std::uint64_t* out = nullptr;
         std::uint64_t* outEnd = nullptr;
@@ -267,33 +269,37 @@ private:
                 if (!src.decode(i, ph))
                     continue;
                 const std::uint64_t time = ph.time;
-                backwards |= time < last;
+                backwards += static_cast<std::uint64_t>(time < last);
                 last = time;
                 const std::size_t slot = ph.channel >= lowestChannel && ph.channel <= highestChannel
                     ? static_cast<std::size_t>(ph.channel - lowestChannel)
                     : channelSlots - 1;
-                ++counts[((i % lanes) * channelSlots) + slot];
+                ++counts[slot];
                 const std::uint64_t t = time - windowStart;
-                if (t >= windowWidth) [[unlikely]]
-                    continue;
+                // One test for both the window and the reach of the reciprocal.
+                std::uint64_t bin = static_cast<std::uint64_t>((static_cast<Uint128>(t) * reciprocal) >> 64);
+                if (t >= fastWidth) [[unlikely]] {
+                    if (t >= windowWidth)
+                        continue;
+                    bin = t / unitsPerBin;
+                }
                 std::uint64_t keep = wanted[slot];
                 if constexpr (gated)
                     keep &= static_cast<std::uint64_t>(ph.microtime - gateFrom < gateWidth);
                 kept += keep;
                 lastKept = keep != 0 ? t : lastKept;
                 if constexpr (feed == Mode::binByMultiply) {
-                    const std::uint64_t bin = t < reciprocalLimit
-                        ? static_cast<std::uint64_t>((static_cast<Uint128>(t) * reciprocal) >> 64)
-                        : t / unitsPerBin;
                     run = (bin == runBin ? run : 0) + keep;
                     runBin = bin;
+                    if (run > 0xFFFF) [[unlikely]]
+                        run = 0xFFFF; // saturated: stays at 65535
                     if (bin >= binCapacity) [[unlikely]] {
                         beyond = bin;
                         beyondKept = keep;
                         ++i;
                         break;
                     }
-                    bins[bin] = static_cast<std::uint16_t>(run < 0xFFFF ? run : 0xFFFF);
+                    bins[bin] = static_cast<std::uint16_t>(run);
                 } else if constexpr (feed == Mode::binByEdges) {
                     if (keep != 0)
                         binner->add(t);
@@ -312,7 +318,7 @@ private:
             if constexpr (feed == Mode::binByMultiply) {
                 if (beyond != UINT64_MAX) {
                     std::uint16_t* const c = binner->slotBeyond(beyond, beyondKept != 0);
-                    *c = static_cast<std::uint16_t>(run < 0xFFFF ? run : 0xFFFF);
+                    *c = static_cast<std::uint16_t>(run);
                     bins = binner->binData();
                     binCapacity = binner->binCapacity();
                     continue;
@@ -323,7 +329,7 @@ private:
         if constexpr (feed == Mode::collect)
             times->resize(static_cast<std::size_t>(out - times->data()));
         source = src;
-        sink_.backwards_ |= backwards;
+        sink_.backwards_ |= backwards != 0;
         sink_.last_ = last;
         sink_.kept_ += kept;
         sink_.lastKept_ = lastKept;
