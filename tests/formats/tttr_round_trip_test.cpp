@@ -132,11 +132,12 @@ namespace {
     }
 
     // A bin fuller than 65535 photons stays at 65535, also when its photons
-    // span two decoding blocks (more than 2^20 records) and other channels.
+    // span two decoding blocks (2^20 records; the second block alone holds
+    // fewer than 65535 of them) and other channels.
     TEST(TimeTagRoundTrip, CountsSaturateAcrossDecodingBlocks)
     {
         std::vector<TestPhoton> photons;
-        for (int i = 0; i < 1'200'000; ++i)
+        for (int i = 0; i < 1'000'000; ++i)
             photons.push_back({ 5, i % 3 == 0 ? 1 : 0, 0 });
         photons.push_back({ 100, 0, 0 });
         photons.push_back({ 170, 0, 0 });
@@ -148,7 +149,7 @@ namespace {
         zero.channels = { 0 };
         const TttrStream stream = loadTttrStream(path, zero, 1.0);
         ASSERT_TRUE(stream.scan.ok()) << stream.scan.error;
-        EXPECT_EQ(stream.photons, 800'002u);
+        EXPECT_EQ(stream.photons, 666'668u);
         EXPECT_EQ(std::vector<std::uint16_t>(stream.counts.data(), stream.counts.data() + stream.bins),
             (std::vector<std::uint16_t> { 65535, 1, 1 }));
     }
