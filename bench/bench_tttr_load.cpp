@@ -2,8 +2,10 @@
 // file, photons binned as they are decoded) against a plain two-pass version
 // (every record decoded into an array, then binned), for a PTU HydraHarp v2
 // T3 file with two channels, an SPC-130 file and a Photon-HDF5 file,
-// generated in a temporary folder. PLASK_BENCH_RECORDS sets the record
-// count (default 250 million: a 1 GB PTU file).
+// generated once into a cache folder (PLASK_BENCH_DIR, else /dev/shm or the
+// temporary folder) and reused by later runs. PLASK_BENCH_RECORDS sets the
+// record count of those cases (default 250 million: a 1 GB PTU file);
+// BM_PtuT3_1GB always reads the 1 GB, 250-million-record PTU file.
 
 #include "formats/mapped_file.h"
 #include "formats/tttr_file.h"
@@ -14,6 +16,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <random>
 
@@ -28,17 +31,39 @@ std::uint64_t recordCount()
     return text != nullptr ? std::strtoull(text, nullptr, 10) : 250'000'000;
 }
 
-const plask::testing::TempDir& folder()
+constexpr std::uint64_t oneGigabyteRecords = 250'000'000;
+
+// Generated files are kept between runs: making the 1 GB file takes longer
+// than reading it many times.
+std::filesystem::path folder()
 {
-    static const plask::testing::TempDir dir;
+    namespace fs = std::filesystem;
+    const char* chosen = std::getenv("PLASK_BENCH_DIR");
+    fs::path dir = chosen != nullptr ? fs::path(chosen)
+        : fs::is_directory("/dev/shm")  ? fs::path("/dev/shm") / "plask-bench"
+                                         : fs::temp_directory_path() / "plask-bench";
+    fs::create_directories(dir);
     return dir;
+}
+
+// `path`, made by `make` into a scratch name first unless it is already
+// there, so that an interrupted run leaves no half-written file to reuse.
+template <typename Make>
+std::string cached(const std::string& name, Make&& make)
+{
+    const std::filesystem::path path = folder() / name;
+    if (!std::filesystem::exists(path)) {
+        const std::filesystem::path scratch = folder() / (name + ".partial");
+        make(scratch.string());
+        std::filesystem::rename(scratch, path);
+    }
+    return path.string();
 }
 
 // Photons on channels 0 and 1 at about 20 MHz sync with 12.5 ns syncs, plus
 // the overflow records the gaps need, written in blocks.
-std::string makeFile(testing::TestLayout layout, const std::string& name)
+void makeFile(testing::TestLayout layout, const std::string& path, std::uint64_t n)
 {
-    const std::string path = (folder() / name).string();
     std::mt19937_64 rng(1);
     std::uniform_int_distribution<std::uint64_t> gap(0, 60);
     std::vector<testing::TestPhoton> block;
@@ -55,7 +80,6 @@ std::string makeFile(testing::TestLayout layout, const std::string& name)
     std::uint64_t t = 0;
     std::uint64_t base = 0;
     std::uint64_t written = 0;
-    const std::uint64_t n = recordCount();
     while (written < n) {
         block.clear();
         for (int i = 0; i < 1 << 20; ++i) {
@@ -70,36 +94,34 @@ std::string makeFile(testing::TestLayout layout, const std::string& name)
         out.write(reinterpret_cast<const char*>(records.data()), static_cast<std::streamsize>(records.size()));
         written += records.size() / 4;
     }
-    return path;
 }
 
-const std::string& ptuPath()
+std::string ptuPath(std::uint64_t n)
 {
-    static const std::string path = makeFile(testing::TestLayout::hydraT3v2, "bench.ptu");
-    return path;
+    return cached("bench-" + std::to_string(n) + ".ptu",
+        [&](const std::string& path) { makeFile(testing::TestLayout::hydraT3v2, path, n); });
 }
 
-const std::string& spcPath()
+std::string spcPath()
 {
-    static const std::string path = makeFile(testing::TestLayout::spc130, "bench.spc");
-    return path;
+    const std::uint64_t n = recordCount();
+    return cached("bench-" + std::to_string(n) + ".spc",
+        [&](const std::string& path) { makeFile(testing::TestLayout::spc130, path, n); });
 }
 
-const std::string& hdf5Path()
+std::string hdf5Path()
 {
-    static const std::string path = [] {
+    const std::uint64_t n = recordCount() / 10;
+    return cached("bench-" + std::to_string(n) + ".h5", [&](const std::string& path) {
         std::vector<testing::TestPhoton> photons;
         std::mt19937_64 rng(2);
         std::uint64_t t = 0;
-        for (std::uint64_t i = 0; i < recordCount() / 10; ++i) {
+        for (std::uint64_t i = 0; i < n; ++i) {
             t += rng() % 60;
             photons.push_back({ t, static_cast<int>(rng() & 1), 0 });
         }
-        const std::string p = (folder() / "bench.h5").string();
-        testing::writePhotonHdf5(p, photons, 12.5e-9, 0.0);
-        return p;
-    }();
-    return path;
+        testing::writePhotonHdf5(path, photons, 12.5e-9, 0.0);
+    });
 }
 
 PhotonSelection channelZero()
@@ -173,28 +195,44 @@ void twoPass(benchmark::State& state, const std::string& path, bool spc)
         static_cast<double>(records) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-void BM_PtuT3_OnePass(benchmark::State& state) { onePass(state, ptuPath()); }
-void BM_PtuT3_TwoPass(benchmark::State& state) { twoPass(state, ptuPath(), false); }
+// The floor: map the file and only sum its records, no decoding.
+void sumOnly(benchmark::State& state, const std::string& path)
+{
+    std::uint64_t records = 0;
+    for (auto _ : state) {
+        const MappedFile file(path);
+        const auto bytes = file.bytes();
+        const TttrHeader header = parsePtuHeader(bytes);
+        const std::size_t n = (bytes.size() - header.dataOffset) / 4;
+        std::uint32_t sum = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            std::uint32_t r = 0;
+            std::memcpy(&r, bytes.data() + header.dataOffset + 4 * i, 4);
+            sum += r;
+        }
+        records = n;
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["records/s"] = benchmark::Counter(
+        static_cast<double>(records) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_PtuT3_OnePass(benchmark::State& state) { onePass(state, ptuPath(recordCount())); }
+void BM_PtuT3_TwoPass(benchmark::State& state) { twoPass(state, ptuPath(recordCount()), false); }
+void BM_PtuT3_SumOnly(benchmark::State& state) { sumOnly(state, ptuPath(recordCount())); }
+void BM_PtuT3_1GB(benchmark::State& state) { onePass(state, ptuPath(oneGigabyteRecords)); }
 void BM_Spc130_OnePass(benchmark::State& state) { onePass(state, spcPath()); }
 void BM_Spc130_TwoPass(benchmark::State& state) { twoPass(state, spcPath(), true); }
 void BM_PhotonHdf5_OnePass(benchmark::State& state) { onePass(state, hdf5Path()); }
 
 BENCHMARK(BM_PtuT3_OnePass)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PtuT3_TwoPass)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PtuT3_SumOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Spc130_OnePass)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Spc130_TwoPass)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_PhotonHdf5_OnePass)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PtuT3_1GB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    // The files are made before any timing starts.
-    benchmark::Initialize(&argc, argv);
-    (void)ptuPath();
-    (void)spcPath();
-    (void)hdf5Path();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

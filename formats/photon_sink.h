@@ -7,6 +7,7 @@
 #include "core/page_block.h"
 #include "formats/rational_math.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -160,14 +161,13 @@ struct DecodedPhoton {
 // The sink fed a block of records at a time. run() keeps the sink's running
 // state in local variables for the whole loop and folds it back at the end,
 // and has the effect of photon() for every photon, but tests the channel and
-// the gate without branching (channels interleave at random); when it bins by
-// multiplication every photon inside the window adds its keep flag (0 or 1)
-// to its bin. A batch sees fewer than 2^32 photons.
+// the gate without branching (channels interleave at random). A batch sees
+// fewer than 2^32 photons.
 template <PhotonSink::Mode feed>
 class PhotonSink::Batch {
 public:
-    // Photons per channel slot in this batch, in sets used in turn so that
-    // a run of photons on one channel does not wait on one counter.
+    // Photons per channel slot in this batch, in sets used in turn (by record
+    // index) so that a run of photons on one channel does not wait on one counter.
     static constexpr std::size_t lanes = 4;
     using Tally = std::array<std::uint32_t, lanes * channelSlots>;
 
@@ -198,74 +198,108 @@ public:
             for (std::size_t i = 0; i < n; ++i)
                 if (source.decode(i, ph))
                     sink_.photon(ph.time, ph.channel, ph.microtime);
+        } else if (sink_.sel_.gated) {
+            loop<true>(source, n);
         } else {
-            Source src = source;
-            const UnitSelection& sel = sink_.sel_;
-            const std::uint8_t* const wanted = sel.wanted.data();
-            const std::uint64_t gateFrom = sel.gated ? sel.gateFrom : 0;
-            const std::uint64_t gateWidth = !sel.gated ? std::uint64_t { 1 } << 32
-                : sel.gateTo > sel.gateFrom            ? sel.gateTo - sel.gateFrom
-                                                       : 0;
-            const std::uint64_t windowStart = sel.windowStart;
-            const std::uint64_t windowWidth = sel.windowEnd > sel.windowStart ? sel.windowEnd - sel.windowStart : 0;
-            std::uint32_t* const counts = counts_;
-            std::uint64_t last = sink_.last_;
-            std::uint64_t lastKept = sink_.lastKept_;
-            std::uint64_t kept = 0;
-            std::uint32_t backwards = 0;
-            std::size_t lane = 0;
-            Binner* const binner = sink_.binner_;
-            std::uint64_t unitsPerBin = 1;
-            std::uint64_t reciprocal = 0;
-            std::uint64_t reciprocalLimit = 0;
-            std::uint16_t* bins = nullptr;
-            std::uint64_t binCapacity = 0;
-            if constexpr (feed == Mode::binByMultiply) {
-                unitsPerBin = binner->unitsPerBin();
-                reciprocal = binner->reciprocal();
-                reciprocalLimit = binner->reciprocalLimit();
-                bins = binner->binData();
-                binCapacity = binner->binCapacity();
-            }
-            std::vector<std::uint64_t>* const times = sink_.times_;
-            std::uint64_t* out = nullptr;
-            std::uint64_t* outEnd = nullptr;
-            if constexpr (feed == Mode::collect) {
-                const std::size_t used = times->size();
-                times->resize(used + collectStep);
-                out = times->data() + used;
-                outEnd = times->data() + times->size();
-            }
-            DecodedPhoton ph;
-            for (std::size_t i = 0; i < n; ++i) {
+            // Without a gate the microtime is never looked at, and the
+            // compiler drops its decoding from the loop.
+            loop<false>(source, n);
+        }
+    }
+
+private:
+    static constexpr std::size_t collectStep = 16384;
+
+    template <bool gated, typename Source>
+    void loop(Source& source, std::size_t n)
+    {
+        Source src = source;
+        const UnitSelection& sel = sink_.sel_;
+        const std::uint8_t* const wanted = sel.wanted.data();
+        const std::uint64_t gateFrom = sel.gateFrom;
+        const std::uint64_t gateWidth = sel.gateTo > sel.gateFrom ? sel.gateTo - sel.gateFrom : 0;
+        const std::uint64_t windowStart = sel.windowStart;
+        const std::uint64_t windowWidth = sel.windowEnd > sel.windowStart ? sel.windowEnd - sel.windowStart : 0;
+        std::uint32_t* const counts = counts_;
+        std::uint64_t last = sink_.last_;
+        std::uint64_t lastKept = sink_.lastKept_;
+        std::uint64_t kept = 0;
+        std::uint64_t backwards = 0; // photons earlier than the one before: an add with carry each
+        Binner* const binner = sink_.binner_;
+        std::uint64_t reciprocal = 0;
+        std::uint64_t reciprocalLimit = 0;
+        std::uint64_t unitsPerBin = 1;
+        std::uint16_t* bins = nullptr;
+        std::uint64_t binCapacity = 0;
+        // Times only grow (a file where they do not is refused), so the
+        // photons of a bin come one after the other: the count of the bin
+        // being filled lives in `run`, and each photon in the window stores
+        // it without reading the bin. A bin not reached yet is still zero.
+        std::uint64_t runBin = 0;
+        std::uint64_t run = 0;
+        if constexpr (feed == Mode::binByMultiply) {
+            reciprocal = binner->reciprocal();
+            unitsPerBin = binner->unitsPerBin();
+            reciprocalLimit = binner->reciprocalLimit();
+            bins = binner->binData();
+            binCapacity = binner->binCapacity();
+            // Where the batch before stopped: the bin of the last kept photon.
+            runBin = binner->binOf(lastKept);
+            run = runBin < binCapacity ? bins[runBin] : 0;
+        }
+        const std::uint64_t fastWidth = std::min(windowWidth, feed == Mode::binByMultiply ? reciprocalLimit : UINT64_MAX);
+        std::vector<std::uint64_t>* const times = sink_.times_;
+        std::uint64_t* out = nullptr;
+        std::uint64_t* outEnd = nullptr;
+        if constexpr (feed == Mode::collect) {
+            const std::size_t used = times->size();
+            times->resize(used + collectStep);
+            out = times->data() + used;
+            outEnd = times->data() + times->size();
+        }
+        // The loop calls no function: a bin past the counts array leaves it
+        // for the growing below and comes back. (A call inside would make the
+        // compiler keep the running state in memory instead of registers.)
+        DecodedPhoton ph;
+        std::size_t i = 0;
+        for (;;) {
+            std::uint64_t beyond = UINT64_MAX;
+            std::uint64_t beyondKept = 0;
+            for (; i < n; ++i) {
                 if (!src.decode(i, ph))
                     continue;
                 const std::uint64_t time = ph.time;
-                backwards |= static_cast<std::uint32_t>(time < last);
+                backwards += static_cast<std::uint64_t>(time < last);
                 last = time;
                 const std::size_t slot = ph.channel >= lowestChannel && ph.channel <= highestChannel
                     ? static_cast<std::size_t>(ph.channel - lowestChannel)
                     : channelSlots - 1;
-                ++counts[lane + slot];
-                lane = (lane + channelSlots) & (lanes * channelSlots - 1);
+                ++counts[slot];
                 const std::uint64_t t = time - windowStart;
-                if (t >= windowWidth) [[unlikely]]
-                    continue;
-                const std::uint64_t keep = static_cast<std::uint64_t>(wanted[slot] != 0)
-                    & static_cast<std::uint64_t>(ph.microtime - gateFrom < gateWidth);
+                // One test for both the window and the reach of the reciprocal.
+                std::uint64_t bin = static_cast<std::uint64_t>((static_cast<Uint128>(t) * reciprocal) >> 64);
+                if (t >= fastWidth) [[unlikely]] {
+                    if (t >= windowWidth)
+                        continue;
+                    bin = t / unitsPerBin;
+                }
+                std::uint64_t keep = wanted[slot];
+                if constexpr (gated)
+                    keep &= static_cast<std::uint64_t>(ph.microtime - gateFrom < gateWidth);
                 kept += keep;
-                lastKept ^= (lastKept ^ t) & (0 - keep);
+                lastKept = keep != 0 ? t : lastKept;
                 if constexpr (feed == Mode::binByMultiply) {
-                    const std::uint64_t bin = t < reciprocalLimit
-                        ? static_cast<std::uint64_t>((static_cast<Uint128>(t) * reciprocal) >> 64)
-                        : t / unitsPerBin;
-                    std::uint16_t* c = bins + bin;
+                    run = (bin == runBin ? run : 0) + keep;
+                    runBin = bin;
+                    if (run > 0xFFFF) [[unlikely]]
+                        run = 0xFFFF; // saturated: stays at 65535
                     if (bin >= binCapacity) [[unlikely]] {
-                        c = binner->slotBeyond(bin, keep != 0);
-                        bins = binner->binData();
-                        binCapacity = binner->binCapacity();
+                        beyond = bin;
+                        beyondKept = keep;
+                        ++i;
+                        break;
                     }
-                    *c = static_cast<std::uint16_t>(*c + (keep & static_cast<std::uint64_t>(*c != 0xFFFF)));
+                    bins[bin] = static_cast<std::uint16_t>(run);
                 } else if constexpr (feed == Mode::binByEdges) {
                     if (keep != 0)
                         binner->add(t);
@@ -281,18 +315,25 @@ public:
                     }
                 }
             }
-            if constexpr (feed == Mode::collect)
-                times->resize(static_cast<std::size_t>(out - times->data()));
-            source = src;
-            sink_.backwards_ |= backwards != 0;
-            sink_.last_ = last;
-            sink_.kept_ += kept;
-            sink_.lastKept_ = lastKept;
+            if constexpr (feed == Mode::binByMultiply) {
+                if (beyond != UINT64_MAX) {
+                    std::uint16_t* const c = binner->slotBeyond(beyond, beyondKept != 0);
+                    *c = static_cast<std::uint16_t>(run);
+                    bins = binner->binData();
+                    binCapacity = binner->binCapacity();
+                    continue;
+                }
+            }
+            break;
         }
+        if constexpr (feed == Mode::collect)
+            times->resize(static_cast<std::size_t>(out - times->data()));
+        source = src;
+        sink_.backwards_ |= backwards != 0;
+        sink_.last_ = last;
+        sink_.kept_ += kept;
+        sink_.lastKept_ = lastKept;
     }
-
-private:
-    static constexpr std::size_t collectStep = 16384;
 
     PhotonSink& sink_;
     std::uint32_t* counts_;

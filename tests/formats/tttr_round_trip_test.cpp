@@ -131,6 +131,29 @@ namespace {
         }
     }
 
+    // A bin fuller than 65535 photons stays at 65535, also when its photons
+    // span two decoding blocks (2^20 records; the second block alone holds
+    // fewer than 65535 of them) and other channels.
+    TEST(TimeTagRoundTrip, CountsSaturateAcrossDecodingBlocks)
+    {
+        std::vector<TestPhoton> photons;
+        for (int i = 0; i < 1'000'000; ++i)
+            photons.push_back({ 5, i % 3 == 0 ? 1 : 0, 0 });
+        photons.push_back({ 100, 0, 0 });
+        photons.push_back({ 170, 0, 0 });
+        photons.push_back({ 170, 1, 0 });
+        TempDir dir;
+        const std::string path = (dir / "full.ptu").string();
+        writeBytes(path, ptuFile(0x01010304, 12.5e-9, 1e-12, encodeRecords(TestLayout::hydraT3v2, photons)));
+        PhotonSelection zero;
+        zero.channels = { 0 };
+        const TttrStream stream = loadTttrStream(path, zero, 1.0);
+        ASSERT_TRUE(stream.scan.ok()) << stream.scan.error;
+        EXPECT_EQ(stream.photons, 666'668u);
+        EXPECT_EQ(std::vector<std::uint16_t>(stream.counts.data(), stream.counts.data() + stream.bins),
+            (std::vector<std::uint16_t> { 65535, 1, 1 }));
+    }
+
     TEST(TimeTagRoundTrip, LegacyT2FilesAndPhotonHdf5)
     {
         std::mt19937_64 rng(3);
