@@ -115,17 +115,37 @@ namespace {
 // The Open dialog (unless `chosen` names the file), the questions of a
 // time-tag file, the read, the checks. A cancelled read gives the channel
 // back `previous` (the stream it held before the command) when it has counts.
+// What Open set aside of the channel before reading: its stream and its
+// burst analysis, both given back when the read is cancelled.
+struct SetAside {
+    PhotonStream stream;
+    BurstSet bursts;
+    bool hadBursts = false;
+    std::int32_t burstsSaved = 0;
+};
+
 bool loadInto(AppState& state, Platform& platform, int channel, double binWidthUs,
-    const std::optional<std::string>& chosen, PhotonStream* previous);
+    const std::optional<std::string>& chosen, SetAside* previous);
 
 // After a cancelled scan or read nothing of it stays: the channel holds
-// what it had before the command.
-void putBack(AppState& state, Platform& platform, int channel, PhotonStream* previous)
+// what it had before the command, its bursts and histograms included.
+void putBack(AppState& state, Platform& platform, int channel, SetAside* previous)
 {
-    if (previous == nullptr || !previous->counts)
+    if (previous == nullptr)
         return;
-    streamOf(state, channel) = std::move(*previous);
-    state.loadedFlags.at(channelIndex(channel)) = 1;
+    const std::size_t index = channelIndex(channel);
+    if (previous->stream.counts) {
+        streamOf(state, channel) = std::move(previous->stream);
+        state.loadedFlags.at(index) = 1;
+    }
+    if (previous->hadBursts) {
+        burstSetOf(state, channel) = std::move(previous->bursts);
+        state.burstDataPresent.at(index) = 1;
+        state.burstDataSaved.at(index) = previous->burstsSaved;
+        for (int row = histogramPhotons; row <= histogramIntervals; ++row)
+            platform.refreshHistogramChart(row);
+        platform.refreshStatisticsPanel(channel);
+    }
     platform.redrawTrace();
 }
 
@@ -157,15 +177,19 @@ void runOpen(AppState& state, Platform& platform, const std::optional<std::strin
 
     // The stream is released as far as anyone can see, but its counts are
     // kept aside until a file has been read: a cancelled read puts them back.
-    PhotonStream previous;
+    SetAside previous;
     if (overwrite) {
         PhotonStream& stream = streamOf(state, channel);
-        previous = std::move(stream);
-        stream = releasedCopy(previous);
+        previous.stream = std::move(stream);
+        stream = releasedCopy(previous.stream);
         state.loadedFlags.at(index) = 0;
     }
     if (state.burstDataPresent.at(index) != 0) {
-        releaseBurstSet(burstSetOf(state, channel));
+        BurstSet& bursts = burstSetOf(state, channel);
+        previous.bursts = std::move(bursts);
+        previous.hadBursts = true;
+        previous.burstsSaved = state.burstDataSaved.at(index);
+        releaseBurstSet(bursts);
         state.burstDataPresent.at(index) = 0;
         platform.releaseHistogramCharts();
     }
@@ -190,7 +214,7 @@ bool loadStream(AppState& state, Platform& platform, int channel, double binWidt
 
 namespace {
 bool loadInto(AppState& state, Platform& platform, int channel, double binWidthUs,
-    const std::optional<std::string>& chosen, PhotonStream* previous)
+    const std::optional<std::string>& chosen, SetAside* previous)
 {
     const std::optional<std::string> path = chosen ? chosen : platform.chooseOpenFile(openRequest());
     if (!path || path->empty())

@@ -143,15 +143,23 @@ TEST_F(JobTest, CancelledOpenLeavesTheChannelEmptyAndAVanishedFileIsReported)
 }
 
 // A read of another file cancelled after Yes to "overwrite?" gives the
-// channel back the stream it held, counts and all, for each reader family.
+// channel back the stream it held, counts, bursts and all, for each reader family.
 TEST_F(JobTest, CancelledReadOfAnotherFileKeepsTheStreamTheChannelHeld)
 {
     const std::filesystem::path first = folder / "first.dat";
-    writeCorrelatorFile(first, randomCounts(200'000));
+    std::vector<std::uint16_t> firstCounts = randomCounts(200'000);
+    for (std::size_t start = 5'000; start < firstCounts.size(); start += 20'000)
+        std::fill_n(firstCounts.begin() + static_cast<std::ptrdiff_t>(start), 20, std::uint16_t { 30 });
+    writeCorrelatorFile(first, firstCounts);
     platform.holdJobs = false;
     platform.script.openFileAnswers.push_back(first.string());
     menu(ui::cmdOpen);
     ASSERT_TRUE(isLoaded(state, 0));
+    click("analyzeButton");
+    ASSERT_EQ(state.burstDataPresent[0], 1);
+    const std::uint32_t burstCount = state.burstSets[0].burstCount;
+    ASSERT_GT(burstCount, 0u);
+    const double* burstPhotons = state.burstSets[0].photons.data();
     const std::uint16_t* counts = streamOf(state, 0).counts.data();
     const std::uint32_t length = streamOf(state, 0).length;
 
@@ -172,7 +180,8 @@ TEST_F(JobTest, CancelledReadOfAnotherFileKeepsTheStreamTheChannelHeld)
         SCOPED_TRACE(name);
         if (std::string(name) == "other.dat")
             writeCorrelatorFile(folder / name, randomCounts(3'000'000));
-        platform.script.yesNoAnswers.push_back(true);
+        platform.script.yesNoAnswers.push_back(true); // overwrite?
+        platform.script.yesNoAnswers.push_back(true); // bursts not saved - continue?
         platform.script.openFileAnswers.push_back((folder / name).string());
         sawRunning = false;
         whileRunning([this] { click("jobCancel"); });
@@ -182,6 +191,10 @@ TEST_F(JobTest, CancelledReadOfAnotherFileKeepsTheStreamTheChannelHeld)
         EXPECT_EQ(streamOf(state, 0).counts.data(), counts);
         EXPECT_EQ(streamOf(state, 0).length, length);
         EXPECT_EQ(streamOf(state, 0).filePath, first.string());
+        EXPECT_EQ(state.burstDataPresent[0], 1);
+        EXPECT_EQ(state.burstSets[0].burstCount, burstCount);
+        EXPECT_EQ(state.burstSets[0].photons.data(), burstPhotons);
+        EXPECT_TRUE(child<QAbstractButton>("nextButton").isEnabled());
         EXPECT_TRUE(platform.script.callsNamed("showMessage").empty());
     }
 }
