@@ -5,11 +5,16 @@
 #include "batch/batch_files.h"
 #include "cli/burst_options.h"
 #include "cli/cli_common.h"
+#include "cli/photon_options.h"
+#include "core/photon_choice_text.h"
+#include "formats/tttr_file.h"
 #include "cli/provenance.h"
 #include "cli/stream_loading.h"
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -23,8 +28,64 @@ namespace {
         std::optional<bool> smooth; // unset: as "plask.ini" has it
         std::optional<bool> estimateBackground;
         std::optional<bool> photonCountFiles;
+        std::string timeTag; // an extension of the time-tag type the job reads: "ptu", "ht3", ...
+        PhotonOptions photon;
+        bool provenance = false;
         unsigned jobs = 1;
     };
+
+    // The globs of the time-tag type `extension` belongs to, as the batch
+    // dialog's "Time-tag files:" list offers them; empty when none does.
+    std::string timeTagPatternsOf(std::string extension)
+    {
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+            [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (extension.starts_with('.'))
+            extension.erase(0, 1);
+        const std::string glob = "*." + extension;
+        for (const formats::PhotonFormat& format : formats::photonFormats()) {
+            const std::string patterns = format.patterns;
+            const std::size_t at = patterns.find(glob);
+            const std::size_t end = at + glob.size();
+            if (formats::isTimeTagKind(format.kind) && !extension.empty() && at != std::string::npos
+                && (at == 0 || patterns[at - 1] == ' ') && (end == patterns.size() || patterns[end] == ' '))
+                return patterns;
+        }
+        return {};
+    }
+
+    // The "Time-tag files:", "Channels:", "Gate (ns):" and "Window (s):"
+    // fields of the dialog from --time-tag, --channel, --gate and --window.
+    bool applyTimeTagOptions(const BatchCliOptions& o, BatchOptions& options)
+    {
+        const PhotonOptions& photon = o.photon;
+        if (o.timeTag.empty()) {
+            if (photon.channel.empty() && photon.gate.empty() && photon.window.empty())
+                return true;
+            cliErr() << "--channel, --gate and --window choose the photons of time-tag files: add --time-tag EXT\n";
+            return false;
+        }
+        if (o.photonCountFiles.value_or(false)) {
+            cliErr() << "--phc and --time-tag name different files; give one of them\n";
+            return false;
+        }
+        options.timeTagPatterns = timeTagPatternsOf(o.timeTag);
+        if (options.timeTagPatterns.empty()) {
+            cliErr() << "--time-tag takes the extension of a time-tag file (ptu, pt3, pt2, ht3, ht2, spc, h5, hdf5), not "
+                     << o.timeTag << '\n';
+            return false;
+        }
+        const std::optional<PhotonSelection> selection = photonSelectionFrom(photon);
+        if (!selection)
+            return false;
+        const PhotonChoiceTexts texts = photonChoiceTexts(*selection);
+        options.channelsText = texts.channels;
+        options.gateFromText = texts.gateFromNs;
+        options.gateToText = texts.gateToNs;
+        options.windowStartText = texts.windowStartS;
+        options.windowDurationText = texts.windowDurationS;
+        return true;
+    }
 
     // The control panel's "Background Counts" shows the settings' level
     // again after an estimate, as the desktop program's panel does.
@@ -155,6 +216,8 @@ namespace {
         options.estimateBackground = o.estimateBackground.value_or(options.estimateBackground);
         if (o.photonCountFiles)
             options.vireoFiles = !*o.photonCountFiles;
+        if (!applyTimeTagOptions(o, options))
+            return 2;
 
         TerminalBatchView view(options);
         UiCallQueue queue;
@@ -169,9 +232,13 @@ namespace {
             return 1; // the message is on stderr
         }
         queue.runUntil([&session] { return session.phase == BatchPhase::finished; });
-        const nlohmann::json summary = runSummary(session);
+        nlohmann::json summary = runSummary(session);
+        if (!o.timeTag.empty())
+            addPhotonParameters(summary, o.photon);
         batchClose(session);
         printJson(summary);
+        if (o.provenance && !writeProvenanceFiles(summary, std::cerr))
+            return 1;
         return 0;
     }
 
@@ -197,6 +264,12 @@ void registerBatchCommands(CLI::App& app, CliRun& run)
         "Estimate each file's background level (default: plask.ini)");
     addChoice(*command, "phc", options->photonCountFiles,
         "Photon count files (*.phc) instead of correlator stream files (*.dat) (default: plask.ini)");
+    command->add_option("--time-tag", options->timeTag,
+        "Time-tag files of the type of this extension instead (ptu; pt3, pt2, ht3, ht2; spc; h5, hdf5), each read "
+        "with --channel, --gate and --window");
+    addPhotonChoiceOptions(*command, options->photon);
+    command->add_flag("--provenance", options->provenance,
+        "Also write version, inputs and parameters beside the table and the info file (<file>.json)");
     command->add_option("--jobs", options->jobs, "Files analysed at once; the outputs are those of --jobs 1")
         ->check(CLI::Range(1u, 1024u))
         ->capture_default_str();

@@ -89,6 +89,7 @@ namespace {
             { "peakStats", statsJson(set.peakStats) },
             { "files", files },
         };
+        addPhotonParameters(summary, o.photon);
         addProvenance(summary, std::array { file }, s);
         return { std::move(summary), 0 };
     }
@@ -113,6 +114,7 @@ namespace {
             { "maxFrequency", pch.maxFrequency },
             { "files", { platform.savedFiles.front().string() } },
         };
+        addPhotonParameters(summary, o.photon);
         addProvenance(summary, std::array { file }, state.settings());
         return { std::move(summary), 0 };
     }

@@ -141,14 +141,10 @@ FileOutcome correlateFile(const CorrelateOptions& o, const std::string& file)
         { "elapsedSeconds", elapsed },
         { "files", files },
     };
+    addPhotonParameters(outcome.summary, o.photon, true);
     if (cross)
         outcome.summary["delayedSource"] = run.delayedSource;
     outcome.summary["parameters"] = {
-        { "channel", o.photon.channel },
-        { "crossChannel", o.photon.crossChannel },
-        { "gate", o.photon.gate },
-        { "window", o.photon.window },
-        { "spcType", o.photon.spcType },
         { "minLagNs", run.minLagNs },
         { "maxLagMs", outcome.summary["maxLagMs"] },
         { "step", setup.step },

@@ -154,6 +154,7 @@ namespace {
         if (!saveCurve(state, platform, channel, o.outputDir))
             return { nullptr, 1 };
         nlohmann::json summary = curveSummary(correlationOf(state, channel), platform);
+        addPhotonParameters(summary, o.photon, cross);
         addProvenance(summary, cross ? std::vector { o.cross, file } : std::vector { file }, state.settings());
         return { std::move(summary), 0 };
     }
@@ -194,6 +195,7 @@ namespace {
         summary["minSegmentUs"] = result.minSegmentUs;
         summary["longestSegmentUs"] = result.longestSegmentUs;
         summary["parameters"] = { { "smoothPasses", streamOf(state, 0).smoothPasses } };
+        addPhotonParameters(summary, o.photon);
         addProvenance(summary, std::array { file }, state.settings());
         return { std::move(summary), 0 };
     }

@@ -45,6 +45,7 @@ namespace {
             return { nullptr, 1 };
         nlohmann::json summary = streamSummary(streamOf(state, 0));
         addTimeTagFacts(summary, streamOf(state, 0));
+        addPhotonParameters(summary, options.photon);
         addProvenance(summary, std::array { file }, state.settings());
         return { std::move(summary), 0 };
     }
@@ -84,6 +85,7 @@ namespace {
             { "bytes", std::filesystem::file_size(output, ignored) },
             { "stream", streamSummary(stream) },
         };
+        addPhotonParameters(summary, options.photon);
         addProvenance(summary, std::array { file }, state.settings());
         return { std::move(summary), 0 };
     }

@@ -48,11 +48,16 @@ namespace {
     }
 } // namespace
 
-void addPhotonOptions(CLI::App& command, PhotonOptions& options, bool withCrossChannel)
+void addPhotonChoiceOptions(CLI::App& command, PhotonOptions& options)
 {
     command.add_option("--channel", options.channel, "Time-tag files: channels of the stream, C[,C...] (default: all)");
     command.add_option("--gate", options.gate, "Time-tag files: microtime gate LO:HI in ns, [LO, HI) kept (T3 files)");
     command.add_option("--window", options.window, "Time-tag files: time window START:DURATION in s");
+}
+
+void addPhotonOptions(CLI::App& command, PhotonOptions& options, bool withCrossChannel)
+{
+    addPhotonChoiceOptions(command, options);
     command.add_option("--spc-type", options.spcType, "Layout of a .spc file: 130, 600-4096 or 600-256 (default: sniffed)");
     if (withCrossChannel)
         command.add_option("--cross-channel", options.crossChannel, "Time-tag files: channels of the --cross stream");
@@ -105,6 +110,17 @@ bool applyPhotonOptions(const PhotonOptions& options, AppState& state, bool forC
         return false;
     state.photonPreset = *selection;
     return true;
+}
+
+void addPhotonParameters(nlohmann::json& summary, const PhotonOptions& options, bool withCross)
+{
+    nlohmann::json& parameters = summary["parameters"];
+    parameters["channel"] = options.channel;
+    if (withCross)
+        parameters["crossChannel"] = options.crossChannel;
+    parameters["gate"] = options.gate;
+    parameters["window"] = options.window;
+    parameters["spcType"] = options.spcType;
 }
 
 void addTimeTagFacts(nlohmann::json& summary, const PhotonStream& stream)

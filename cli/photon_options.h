@@ -24,6 +24,9 @@ struct PhotonOptions {
 
 void addPhotonOptions(CLI::App& command, PhotonOptions& options, bool withCrossChannel = false);
 
+// Only --channel, --gate and --window (the batch job's choice for each of its files).
+void addPhotonChoiceOptions(CLI::App& command, PhotonOptions& options);
+
 // The selection the options describe, with `--cross-channel` in place of
 // `--channel` when `forCross`. Empty after a message on stderr.
 [[nodiscard]] std::optional<PhotonSelection> photonSelectionFrom(const PhotonOptions& options, bool forCross = false);
@@ -35,5 +38,10 @@ void addPhotonOptions(CLI::App& command, PhotonOptions& options, bool withCrossC
 // syncRateHz, recordCount, overflowCount, markerCount and channels of a
 // time-tag file (the whole file, whatever the selection).
 void addTimeTagFacts(nlohmann::json& summary, const PhotonStream& stream);
+
+// Adds the photon choice as typed (channel, gate, window, spcType and, with
+// `withCross`, crossChannel) to the summary's "parameters": which photons
+// made the stream is part of what produced the result.
+void addPhotonParameters(nlohmann::json& summary, const PhotonOptions& options, bool withCross = false);
 
 } // namespace plask::cli

@@ -106,5 +106,35 @@ namespace {
         EXPECT_EQ(serial.json()["filesAnalysed"], 3);
     }
 
+    // Time-tag files: each is read with the job's channels and window, as
+    // `bursts` reads it with the same options, and the info file says which photons.
+    TEST_F(CliBatch, TimeTagFilesAreReadWithTheJobsPhotonChoice)
+    {
+        const std::filesystem::path tags = dir / "tags";
+        std::filesystem::create_directory(tags);
+        for (const char* name : { "a.ht3", "b.HT3" })
+            std::filesystem::copy_file(testing::testDataPath("rh110_sm.ht3"), tags / name);
+        const std::string choice = " --channel 1,5 --window 0:20 --binwidth 100 --trigger 3";
+        const auto single = runCli("bursts tags/a.ht3 -o tags" + choice, dir.path());
+        ASSERT_EQ(single.exitCode, 0) << single.err;
+        const int bursts = single.json()["burstCount"];
+        ASSERT_GT(bursts, 10);
+
+        const auto run = runCli("batch tags --time-tag ht3 --no-smooth --no-estimate-background" + choice, dir.path());
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const nlohmann::json summary = run.json();
+        EXPECT_EQ(summary["filesAnalysed"], 2);
+        EXPECT_EQ(summary["totalBursts"], 2 * bursts);
+        EXPECT_EQ(summary["parameters"]["channel"], "1,5");
+        const std::string info = readText(tags / "tags_info.txt");
+        EXPECT_NE(info.find("Photons = detectors 1 + 5 | window 0 to 20 s\r\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("Found 2 *.pt3 *.pt2 *.ht3 *.ht2 files in "), std::string::npos);
+
+        const auto noType = runCli("batch tags --channel 1", dir.path());
+        EXPECT_EQ(noType.exitCode, 2);
+        EXPECT_NE(noType.err.find("add --time-tag EXT"), std::string::npos) << noType.err;
+        EXPECT_EQ(runCli("batch tags --time-tag dat", dir.path()).exitCode, 2);
+    }
+
 } // namespace
 } // namespace plask

@@ -149,6 +149,37 @@ namespace {
         EXPECT_EQ(testing::readBytes(dir / "out" / "det2_fccs.txt"), testing::readBytes(dir / "expected.txt"));
     }
 
+    // Two detectors of one recorded time-tag file: --cross names the same
+    // file, --cross-channel its delayed detector; the curve is the one the
+    // program computes from the two streams loaded with those choices.
+    TEST(FcsCli, CrossCorrelationOfTwoDetectorsOfOneTimeTagFile)
+    {
+        TempDir dir;
+        const std::string path = testing::testDataPath("rh110_sm.ht3").string();
+        std::filesystem::create_directory(dir / "out");
+        const CliOutput run = runCli(dir,
+            { "fcs", path, "--channel", "1", "--cross", path, "--cross-channel", "5", "--window", "0:10", "-o", "out" });
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const nlohmann::json summary = run.json();
+        EXPECT_EQ(summary["kind"], 3);
+        EXPECT_EQ(summary["correlatedBins"], 10'000'000);
+        EXPECT_EQ(summary["parameters"]["crossChannel"], "5");
+
+        AppState state;
+        testing::FakePlatform platform;
+        state.settings().showFcsSetupFirst = 0;
+        for (const auto& [channel, detector] : { std::pair { 0, 5 }, std::pair { 1, 1 } }) {
+            state.photonPreset = {};
+            state.photonPreset.channels = { detector };
+            state.photonPreset.windowStartS = 0.0;
+            state.photonPreset.windowDurationS = 10.0;
+            testing::openInto(state, platform, channel, path);
+        }
+        crossCorrelationCommand(state, platform, 1);
+        ASSERT_EQ(writeFcsResults((dir / "expected.txt").string(), state.correlations[1]), 0);
+        EXPECT_EQ(testing::readBytes(dir / "out" / "rh110_sm_fccs.txt"), testing::readBytes(dir / "expected.txt"));
+    }
+
     // Bursts of 8 photons per bin over a sparse background: the burst
     // analysis with the default panel finds them, and the gaps between
     // them pool into one curve.
