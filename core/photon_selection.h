@@ -37,6 +37,7 @@ using PhotonFileRescan = std::function<std::string(const std::string& spcType, P
 struct PhotonFileSummary {
     std::string path;
     std::string format; // e.g. "PTU HydraHarp v2 T3"
+    std::string choiceKey; // the format the choice is remembered under: the one first sniffed
     std::vector<PhotonChannelInfo> channels; // channels with photons, in number order
     bool hasMicrotimes = false;
     double microtimeRangeNs = 0.0; // 0 when the file gives no microtime resolution

@@ -64,6 +64,22 @@ namespace {
             return PhotonChoice::declined;
         }
         PhotonFileSummary summary = formats::summaryOf(path, *scan);
+        // A preset (command-line options) wins; otherwise the last choice for this format.
+        PhotonSelection& last = state.photonChoices[summary.choiceKey];
+        const bool preset = selection != PhotonSelection {};
+        // A .spc layout cannot always be told from the file: where it was
+        // guessed, the one chosen for a file sniffed alike is tried first, and
+        // the dialog shows it.
+        std::string layout = selection.spcType;
+        const bool rememberedLayout = spc && !preset && scan->header.layoutGuessed && !last.spcType.empty();
+        if (rememberedLayout) {
+            const std::optional<formats::TttrScan> again = scanOnWorker(platform, path, last.spcType);
+            if (!again)
+                return PhotonChoice::cancelled;
+            summary = formats::summaryOf(path, *again);
+            summary.choiceKey = scan->header.format;
+            layout = last.spcType;
+        }
         if (spc)
             summary.rescan = [&platform, path](const std::string& spcType, PhotonFileSummary& into) -> std::string {
                 const std::optional<formats::TttrScan> again = scanOnWorker(platform, path, spcType);
@@ -72,17 +88,14 @@ namespace {
                 into = formats::summaryOf(path, *again);
                 return again->error;
             };
-        // A preset (command-line options) wins; otherwise the last choice for this format.
-        PhotonSelection& last = state.photonChoices[summary.format];
-        const bool preset = selection != PhotonSelection {};
         PhotonSelection choice = preset ? selection : last;
         // A choice remembered from another file of the format may name
         // channels or a gate this one lacks; then the file starts from all
         // of its photons instead of failing to load.
         if (!preset && !photonChoiceError(summary, choice).empty())
             choice = {};
-        choice.spcType = selection.spcType;
-        if (summary.channels.size() > 1 || summary.hasMicrotimes || !summary.scanError.empty()) {
+        choice.spcType = layout;
+        if (summary.channels.size() > 1 || summary.hasMicrotimes || !summary.scanError.empty() || rememberedLayout) {
             if (!platform.choosePhotonSelection(summary, choice))
                 return PhotonChoice::declined;
             last = choice;

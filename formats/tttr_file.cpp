@@ -272,6 +272,7 @@ PhotonFileSummary summaryOf(const std::string& path, const TttrScan& scan)
     PhotonFileSummary s;
     s.path = path;
     s.format = scan.header.format;
+    s.choiceKey = s.format;
     s.durationS = scan.durationS();
     s.hasMicrotimes = scan.header.t3;
     if (!scan.ok()) {

@@ -1,6 +1,7 @@
 #include "ui/desktop_store.h"
 
 #include "core/photon_choice_text.h"
+#include "formats/tttr_file.h"
 #include "view/recent_files.h"
 
 #include <QSettings>
@@ -13,14 +14,16 @@ namespace {
     const QString folderKey = QStringLiteral("lastFolder");
     const QString photonKey = QStringLiteral("photonChoices");
 
-    // One choice as "format|channels|gate from|gate to|window start|window duration":
-    // the fields as the dialogs show them, so a stored choice reads back exactly.
+    // One choice as "format|channels|gate from|gate to|window start|window
+    // duration|spc layout": the fields as the dialogs show them, so a stored
+    // choice reads back exactly.
     QString choiceEntry(const std::string& format, const PhotonSelection& selection)
     {
         const PhotonChoiceTexts t = photonChoiceTexts(selection);
         QStringList fields { QString::fromStdString(format) };
         for (const std::string* field : { &t.channels, &t.gateFromNs, &t.gateToNs, &t.windowStartS, &t.windowDurationS })
             fields << QString::fromStdString(*field);
+        fields << QString::fromStdString(selection.spcType);
         return fields.join(u'|');
     }
 } // namespace
@@ -53,11 +56,13 @@ std::map<std::string, PhotonSelection> photonChoices()
     std::map<std::string, PhotonSelection> choices;
     for (const QString& entry : store().value(photonKey).toStringList()) {
         const QStringList f = entry.split(u'|');
-        if (f.size() != 6)
+        if (f.size() != 6 && f.size() != 7) // stores written before the layout was kept have 6
             continue;
-        const PhotonChoiceRead read = photonChoiceFromTexts(
+        PhotonChoiceRead read = photonChoiceFromTexts(
             { f[1].toStdString(), f[2].toStdString(), f[3].toStdString(), f[4].toStdString(), f[5].toStdString() });
-        if (read.error.empty())
+        if (f.size() == 7)
+            read.selection.spcType = f[6].toStdString();
+        if (read.error.empty() && formats::spcTypeFromText(read.selection.spcType))
             choices[f[0].toStdString()] = read.selection;
     }
     return choices;

@@ -146,7 +146,7 @@ bool QtPlatform::choosePhotonSelection(const PhotonFileSummary& file, PhotonSele
     PhotonFileDialog dialog(file, selection, *this, ownerWindow());
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    rememberPhotonChoice(file.format, selection);
+    rememberPhotonChoice(file.choiceKey.empty() ? file.format : file.choiceKey, selection);
     return true;
 }
 

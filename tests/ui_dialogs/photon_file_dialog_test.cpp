@@ -146,6 +146,24 @@ namespace {
         ASSERT_TRUE(isLoaded(state, 0)) << platform.script.dialogs().back().text;
         EXPECT_EQ(streamOf(state, 0).photons, static_cast<double>(photons0));
         EXPECT_EQ(streamOf(state, 0).selection.spcType, "600-256");
+
+        // Opened again, the file comes up in the layout chosen for it, with its channels.
+        bool reopened = false;
+        whenDialogOpens([&](QDialog& dialog) {
+            reopened = true;
+            EXPECT_FALSE(childOf<QLabel>(dialog, "scanError").isVisible());
+            EXPECT_EQ(childOf<QLabel>(dialog, "formatText").text(), QStringLiteral("SPC-600/630 FIFO 256 channels"));
+            EXPECT_FALSE(childOf<QCheckBox>(dialog, "channel1").isChecked());
+            press(dialog, "okButton");
+        });
+        platform.script.yesNoAnswers.push_back(true);
+        platform.script.openFileAnswers.push_back(spc.string());
+        menu(ui::cmdOpen);
+        EXPECT_TRUE(reopened);
+        ASSERT_TRUE(isLoaded(state, 0));
+        EXPECT_EQ(streamOf(state, 0).photons, static_cast<double>(photons0));
+        // Kept under the layout the file was first taken for, across restarts too.
+        EXPECT_EQ(ui::photonChoices()["SPC-600/630 FIFO 4096 channels"].spcType, "600-256");
     }
 
     // The batch dialog's time-tag type and channel field reach the worker.
