@@ -143,7 +143,7 @@ bool QtPlatform::runSegmentDialog(SegmentDialogFields& fields, const SegmentDial
 
 bool QtPlatform::choosePhotonSelection(const PhotonFileSummary& file, PhotonSelection& selection)
 {
-    PhotonFileDialog dialog(file, selection, *this, ownerWindow());
+    PhotonFileDialog dialog(file, selection, *this, ownerWindow(), [this] { jobs_.cancel(); });
     if (dialog.exec() != QDialog::Accepted)
         return false;
     rememberPhotonChoice(file.choiceKey.empty() ? file.format : file.choiceKey, selection);

@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -125,6 +127,24 @@ namespace {
             const QDir artifacts(QStringLiteral(PLASK_ARTIFACT_DIR));
             EXPECT_TRUE(artifacts.mkpath(QStringLiteral(".")));
             EXPECT_TRUE(dialog.grab().save(artifacts.filePath(QStringLiteral("photon_file_dialog_spc_refused.png"))));
+            // Cancel while another layout is scanned stops the scan; the dialog stays.
+            platform.holdJobs = true;
+            QTimer cancelWhileScanning;
+            QObject::connect(&cancelWhileScanning, &QTimer::timeout, &dialog, [&] {
+                if (!platform.jobHeld.load())
+                    return;
+                cancelWhileScanning.stop();
+                EXPECT_FALSE(childOf<QPushButton>(dialog, "okButton").isEnabled());
+                press(dialog, "cancelButton");
+                platform.releaseJob();
+            });
+            cancelWhileScanning.start(2);
+            pick(dialog, "spcLayout", 3);
+            platform.holdJobs = false;
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_EQ(childOf<QLabel>(dialog, "scanError").text(), QStringLiteral("The scan was cancelled."));
+            EXPECT_TRUE(childOf<QPushButton>(dialog, "okButton").isEnabled());
+            pick(dialog, "spcLayout", 2); // SPC-600/630, 4096 channels: contradicted again
             pick(dialog, "spcLayout", 3); // SPC-600/630, 256 channels
             EXPECT_FALSE(childOf<QLabel>(dialog, "scanError").isVisible());
             EXPECT_EQ(childOf<QLabel>(dialog, "formatText").text(), QStringLiteral("SPC-600/630 FIFO 256 channels"));

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -66,11 +67,12 @@ namespace {
     }
 } // namespace
 
-PhotonFileDialog::PhotonFileDialog(
-    const PhotonFileSummary& file, PhotonSelection& selection, Platform& messages, QWidget* parent)
+PhotonFileDialog::PhotonFileDialog(const PhotonFileSummary& file, PhotonSelection& selection, Platform& messages,
+    QWidget* parent, std::function<void()> cancelScan)
     : QDialog(parent)
     , file_(file)
     , rescan_(file.rescan)
+    , cancelScan_(std::move(cancelScan))
     , selection_(selection)
     , messages_(messages)
 {
@@ -136,7 +138,11 @@ PhotonFileDialog::PhotonFileDialog(
         if (rescan_)
             connect(spcLayout_, &QComboBox::currentIndexChanged, this, &PhotonFileDialog::rescan);
     }
-    layout->addWidget(makeOkCancel(*this));
+    QDialogButtonBox* buttons = makeOkCancel(*this);
+    layout->addWidget(buttons);
+    lockedWhileScanning_ = { channelBox_, gateBox_, windowBox, buttons->button(QDialogButtonBox::Ok) };
+    if (spcLayout_)
+        lockedWhileScanning_.push_back(spcLayout_);
     showFile(selection.channels);
 }
 
@@ -201,10 +207,14 @@ void PhotonFileDialog::rescan()
     if (all)
         checked.clear();
     PhotonFileSummary scanned;
-    // Nothing in the dialog answers while the file is read on the worker.
-    setEnabled(false);
+    // Only Cancel answers while the file is read on the worker.
+    scanning_ = true;
+    for (QWidget* widget : lockedWhileScanning_)
+        widget->setEnabled(false);
     const std::string error = rescan_(spcLayout_->currentData().toString().toStdString(), scanned);
-    setEnabled(true);
+    for (QWidget* widget : lockedWhileScanning_)
+        widget->setEnabled(true);
+    scanning_ = false;
     const std::string path = file_.path;
     file_ = std::move(scanned);
     file_.path = path;
@@ -214,6 +224,17 @@ void PhotonFileDialog::rescan()
     }
     showFile(checked);
     adjustSize();
+}
+
+void PhotonFileDialog::reject()
+{
+    // The scan returns cancelled, and the dialog shows that in place of the channels.
+    if (scanning_) {
+        if (cancelScan_)
+            cancelScan_();
+        return;
+    }
+    QDialog::reject();
 }
 
 void PhotonFileDialog::accept()

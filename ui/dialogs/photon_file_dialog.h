@@ -6,13 +6,15 @@
 // scans the file again with it and shows its channels, or the reader's
 // message when the data contradict the layout. OK takes the choice into the
 // selection only when it fits the file; otherwise a message says why and the
-// dialog stays open.
+// dialog stays open. While a layout is scanned, Cancel (or Escape) stops the
+// scan and the dialog stays.
 
 #include "core/photon_selection.h"
 #include "core/platform.h"
 
 #include <QDialog>
 
+#include <functional>
 #include <vector>
 
 class QCheckBox;
@@ -29,10 +31,12 @@ class PhotonFileDialog : public QDialog {
 public:
     // `selection` is shown and, on OK, replaced by the choice; refusals are
     // told through `messages`.
+    // `cancelScan` asks a running rescan to stop.
     PhotonFileDialog(const PhotonFileSummary& file, PhotonSelection& selection, Platform& messages,
-        QWidget* parent = nullptr);
+        QWidget* parent = nullptr, std::function<void()> cancelScan = {});
 
     void accept() override;
+    void reject() override;
 
 private:
     struct ChannelRow {
@@ -50,6 +54,9 @@ private:
 
     PhotonFileSummary file_; // as last scanned
     PhotonFileRescan rescan_;
+    std::function<void()> cancelScan_;
+    bool scanning_ = false;
+    std::vector<QWidget*> lockedWhileScanning_; // all but Cancel
     PhotonSelection& selection_;
     Platform& messages_;
     std::vector<ChannelRow> rows_;
