@@ -292,23 +292,24 @@ private:
             }
             std::uint64_t beyond = UINT64_MAX;
             std::uint64_t beyondKept = 0;
-            for (; i < n; ++i) {
-                if (!src.decode(i, ph))
-                    continue;
+            // Record k, its channel tallied in `lane`; true when its bin is past
+            // the counts array and the loop has to leave for the growing.
+            const auto one = [&](std::size_t k, std::uint32_t* const lane) __attribute__((always_inline)) {
+                if (!src.decode(k, ph))
+                    return false;
                 const std::uint64_t time = ph.time;
                 backwards += static_cast<std::uint64_t>(time < last);
                 last = time;
                 const std::size_t slot = ph.channel >= lowestChannel && ph.channel <= highestChannel
                     ? static_cast<std::size_t>(ph.channel - lowestChannel)
                     : channelSlots - 1;
-                // Lanes in turn: a run of photons on one channel does not wait on one counter.
-                ++counts[(i & (lanes - 1)) * channelSlots + slot];
+                ++lane[slot];
                 const std::uint64_t t = time - windowStart;
                 std::uint64_t bin = static_cast<std::uint64_t>((static_cast<Uint128>(t) * reciprocal) >> 64);
                 bool far = false;
                 if (t >= fastWidth) [[unlikely]] {
                     if (t >= windowWidth)
-                        continue;
+                        return false;
                     bin = t / unitsPerBin;
                     far = bin >= binCapacity;
                 }
@@ -326,8 +327,7 @@ private:
                     if (far) [[unlikely]] {
                         beyond = bin;
                         beyondKept = keep;
-                        ++i;
-                        break;
+                        return true;
                     }
                     bins[bin] = static_cast<std::uint16_t>(std::min<std::uint64_t>(run, 0xFFFF));
                 } else if constexpr (feed == Mode::binByEdges) {
@@ -344,7 +344,35 @@ private:
                         outEnd = times->data() + times->size();
                     }
                 }
+                return false;
+            };
+            // Four records a step, each tallied in its own lane: a run of
+            // photons on one channel does not wait on one counter, and the
+            // lane costs no arithmetic.
+            static_assert(lanes == 4);
+            bool stopped = false;
+            for (; i + lanes <= n && !stopped; i += lanes) {
+                if (one(i, counts)) {
+                    i += 1;
+                    stopped = true;
+                } else if (one(i + 1, counts + channelSlots)) {
+                    i += 2;
+                    stopped = true;
+                } else if (one(i + 2, counts + 2 * channelSlots)) {
+                    i += 3;
+                    stopped = true;
+                } else if (one(i + 3, counts + 3 * channelSlots)) {
+                    i += 4;
+                    stopped = true;
+                }
+                if (stopped)
+                    break;
             }
+            for (; i < n && !stopped; ++i)
+                if (one(i, counts)) {
+                    ++i;
+                    stopped = true;
+                }
             if constexpr (feed == Mode::binByMultiply) {
                 if (beyond != UINT64_MAX) {
                     std::uint16_t* const c = binner->slotBeyond(beyond, beyondKept != 0);
