@@ -1,5 +1,8 @@
 #include "formats/mapped_file.h"
 
+#include "core/page_block.h"
+
+#include <algorithm>
 #include <utility>
 
 #include <fcntl.h>
@@ -20,7 +23,7 @@ MappedFile::MappedFile(const std::string& path)
         if (size_ == 0) {
             ok_ = true;
         } else {
-            void* p = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            void* p = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
             if (p != MAP_FAILED) {
                 madvise(p, size_, MADV_SEQUENTIAL);
                 data_ = static_cast<const std::uint8_t*>(p);
@@ -39,6 +42,7 @@ MappedFile::~MappedFile() { release(); }
 MappedFile::MappedFile(MappedFile&& other) noexcept
     : data_(std::exchange(other.data_, nullptr))
     , size_(std::exchange(other.size_, 0))
+    , droppedTo_(std::exchange(other.droppedTo_, 0))
     , ok_(std::exchange(other.ok_, false))
     , mapped_(std::exchange(other.mapped_, false))
 {
@@ -50,6 +54,7 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept
         release();
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
+        droppedTo_ = std::exchange(other.droppedTo_, 0);
         ok_ = std::exchange(other.ok_, false);
         mapped_ = std::exchange(other.mapped_, false);
     }
@@ -62,8 +67,35 @@ void MappedFile::release()
         munmap(const_cast<std::uint8_t*>(data_), size_);
     data_ = nullptr;
     size_ = 0;
+    droppedTo_ = 0;
     ok_ = false;
     mapped_ = false;
+}
+
+void MappedFile::readingAt(std::size_t offset, std::size_t next)
+{
+    if (!mapped_ || offset >= size_)
+        return;
+    const std::size_t page = pageSize();
+    auto* const base = const_cast<std::uint8_t*>(data_);
+    // Behind the reader: the mapping is private and never written, so its
+    // pages can go and would come back from the file unchanged.
+    const std::size_t behind = offset / page * page;
+    if (behind > droppedTo_) {
+        madvise(base + droppedTo_, behind - droppedTo_, MADV_DONTNEED);
+        droppedTo_ = behind;
+    }
+    // Ahead: one call maps the next pages instead of a fault every few pages.
+    // Kernels without MADV_POPULATE_READ (before 5.14) fault them in as read.
+    const std::size_t from = behind;
+    const std::size_t to = std::min(size_, offset + next);
+    if (to > from) {
+#ifdef MADV_POPULATE_READ
+        madvise(base + from, to - from, MADV_POPULATE_READ);
+#else
+        madvise(base + from, to - from, MADV_WILLNEED);
+#endif
+    }
 }
 
 } // namespace plask::formats

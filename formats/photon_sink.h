@@ -198,19 +198,34 @@ public:
             for (std::size_t i = 0; i < n; ++i)
                 if (source.decode(i, ph))
                     sink_.photon(ph.time, ph.channel, ph.microtime);
-        } else if (sink_.sel_.gated) {
-            loop<true>(source, n);
         } else {
             // Without a gate the microtime is never looked at, and the
-            // compiler drops its decoding from the loop.
-            loop<false>(source, n);
+            // compiler drops its decoding from the loop; without a window
+            // the times need no shift and no range test.
+            const UnitSelection& sel = sink_.sel_;
+            const bool windowed = sel.windowStart != 0 || sel.windowEnd != UINT64_MAX;
+            if (sel.gated)
+                windowed ? loop<true, true>(source, n) : loop<true, false>(source, n);
+            else
+                windowed ? loop<false, true>(source, n) : loop<false, false>(source, n);
         }
     }
 
 private:
     static constexpr std::size_t collectStep = 16384;
 
-    template <bool gated, typename Source>
+    // Photons so far on the kept channels in this batch's tally.
+    [[nodiscard]] std::uint64_t tallied(const std::uint8_t* wanted) const
+    {
+        std::uint64_t sum = 0;
+        for (std::size_t slot = 0; slot < channelSlots; ++slot)
+            if (wanted[slot] != 0)
+                for (std::size_t lane = 0; lane < lanes; ++lane)
+                    sum += counts_[lane * channelSlots + slot];
+        return sum;
+    }
+
+    template <bool gated, bool windowed, typename Source>
     void loop(Source& source, std::size_t n)
     {
         Source src = source;
@@ -218,8 +233,13 @@ private:
         const std::uint8_t* const wanted = sel.wanted.data();
         const std::uint64_t gateFrom = sel.gateFrom;
         const std::uint64_t gateWidth = sel.gateTo > sel.gateFrom ? sel.gateTo - sel.gateFrom : 0;
-        const std::uint64_t windowStart = sel.windowStart;
-        const std::uint64_t windowWidth = sel.windowEnd > sel.windowStart ? sel.windowEnd - sel.windowStart : 0;
+        const std::uint64_t windowStart = windowed ? sel.windowStart : 0;
+        const std::uint64_t windowWidth
+            = !windowed ? UINT64_MAX : (sel.windowEnd > sel.windowStart ? sel.windowEnd - sel.windowStart : 0);
+        // Ungated and unwindowed, every photon on a kept channel is kept: the
+        // tally counts them, and the loop carries no count of its own.
+        constexpr bool countKept = gated || windowed;
+        const std::uint64_t talliedBefore = countKept ? 0 : tallied(wanted);
         std::uint32_t* const counts = counts_;
         std::uint64_t last = sink_.last_;
         std::uint64_t lastKept = sink_.lastKept_;
@@ -234,7 +254,7 @@ private:
         // Times only grow (a file where they do not is refused), so the
         // photons of a bin come one after the other: the count of the bin
         // being filled lives in `run`, and each photon in the window stores
-        // it without reading the bin. A bin not reached yet is still zero.
+        // it (65535 at most) without reading the bin. A bin not reached yet is still zero.
         std::uint64_t runBin = 0;
         std::uint64_t run = 0;
         if constexpr (feed == Mode::binByMultiply) {
@@ -247,7 +267,6 @@ private:
             runBin = binner->binOf(lastKept);
             run = runBin < binCapacity ? bins[runBin] : 0;
         }
-        const std::uint64_t fastWidth = std::min(windowWidth, feed == Mode::binByMultiply ? reciprocalLimit : UINT64_MAX);
         std::vector<std::uint64_t>* const times = sink_.times_;
         std::uint64_t* out = nullptr;
         std::uint64_t* outEnd = nullptr;
@@ -263,43 +282,54 @@ private:
         DecodedPhoton ph;
         std::size_t i = 0;
         for (;;) {
+            // Below `fastWidth` a time is in the window, its bin is a
+            // multiplication away and inside the counts array: one test for all three.
+            std::uint64_t fastWidth = windowWidth;
+            if constexpr (feed == Mode::binByMultiply) {
+                const std::uint64_t arrayUnits
+                    = binCapacity <= UINT64_MAX / unitsPerBin ? binCapacity * unitsPerBin : UINT64_MAX;
+                fastWidth = std::min({ windowWidth, reciprocalLimit, arrayUnits });
+            }
             std::uint64_t beyond = UINT64_MAX;
             std::uint64_t beyondKept = 0;
-            for (; i < n; ++i) {
-                if (!src.decode(i, ph))
-                    continue;
+            // Record k, its channel tallied in `lane`; true when its bin is past
+            // the counts array and the loop has to leave for the growing.
+            const auto one = [&](std::size_t k, std::uint32_t* const lane) __attribute__((always_inline)) {
+                if (!src.decode(k, ph))
+                    return false;
                 const std::uint64_t time = ph.time;
                 backwards += static_cast<std::uint64_t>(time < last);
                 last = time;
                 const std::size_t slot = ph.channel >= lowestChannel && ph.channel <= highestChannel
                     ? static_cast<std::size_t>(ph.channel - lowestChannel)
                     : channelSlots - 1;
-                ++counts[slot];
+                ++lane[slot];
                 const std::uint64_t t = time - windowStart;
-                // One test for both the window and the reach of the reciprocal.
                 std::uint64_t bin = static_cast<std::uint64_t>((static_cast<Uint128>(t) * reciprocal) >> 64);
+                bool far = false;
                 if (t >= fastWidth) [[unlikely]] {
                     if (t >= windowWidth)
-                        continue;
+                        return false;
                     bin = t / unitsPerBin;
+                    far = bin >= binCapacity;
                 }
                 std::uint64_t keep = wanted[slot];
                 if constexpr (gated)
                     keep &= static_cast<std::uint64_t>(ph.microtime - gateFrom < gateWidth);
-                kept += keep;
-                lastKept = keep != 0 ? t : lastKept;
+                if constexpr (countKept)
+                    kept += keep;
+                lastKept ^= (lastKept ^ t) & (std::uint64_t { 0 } - keep); // keep is 0 or 1; masks stay branch-free
                 if constexpr (feed == Mode::binByMultiply) {
-                    run = (bin == runBin ? run : 0) + keep;
+                    // Masks, not choices: the compiler may make a choice a branch, and
+                    // which channel comes and whether the bin moves on are coin tosses.
+                    run = (run & (std::uint64_t { 0 } - static_cast<std::uint64_t>(bin == runBin))) + keep;
                     runBin = bin;
-                    if (run > 0xFFFF) [[unlikely]]
-                        run = 0xFFFF; // saturated: stays at 65535
-                    if (bin >= binCapacity) [[unlikely]] {
+                    if (far) [[unlikely]] {
                         beyond = bin;
                         beyondKept = keep;
-                        ++i;
-                        break;
+                        return true;
                     }
-                    bins[bin] = static_cast<std::uint16_t>(run);
+                    bins[bin] = static_cast<std::uint16_t>(std::min<std::uint64_t>(run, 0xFFFF));
                 } else if constexpr (feed == Mode::binByEdges) {
                     if (keep != 0)
                         binner->add(t);
@@ -314,11 +344,39 @@ private:
                         outEnd = times->data() + times->size();
                     }
                 }
+                return false;
+            };
+            // Four records a step, each tallied in its own lane: a run of
+            // photons on one channel does not wait on one counter, and the
+            // lane costs no arithmetic.
+            static_assert(lanes == 4);
+            bool stopped = false;
+            for (; i + lanes <= n && !stopped; i += lanes) {
+                if (one(i, counts)) {
+                    i += 1;
+                    stopped = true;
+                } else if (one(i + 1, counts + channelSlots)) {
+                    i += 2;
+                    stopped = true;
+                } else if (one(i + 2, counts + 2 * channelSlots)) {
+                    i += 3;
+                    stopped = true;
+                } else if (one(i + 3, counts + 3 * channelSlots)) {
+                    i += 4;
+                    stopped = true;
+                }
+                if (stopped)
+                    break;
             }
+            for (; i < n && !stopped; ++i)
+                if (one(i, counts)) {
+                    ++i;
+                    stopped = true;
+                }
             if constexpr (feed == Mode::binByMultiply) {
                 if (beyond != UINT64_MAX) {
                     std::uint16_t* const c = binner->slotBeyond(beyond, beyondKept != 0);
-                    *c = static_cast<std::uint16_t>(run);
+                    *c = static_cast<std::uint16_t>(std::min<std::uint64_t>(run, 0xFFFF));
                     bins = binner->binData();
                     binCapacity = binner->binCapacity();
                     continue;
@@ -328,6 +386,8 @@ private:
         }
         if constexpr (feed == Mode::collect)
             times->resize(static_cast<std::size_t>(out - times->data()));
+        if constexpr (!countKept)
+            kept = tallied(wanted) - talliedBefore;
         source = src;
         sink_.backwards_ |= backwards != 0;
         sink_.last_ = last;

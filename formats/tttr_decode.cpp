@@ -207,7 +207,8 @@ namespace {
     // Every whole record through the sink, a block at a time, with a
     // progress step and a backwards check at each block boundary.
     template <Mode mode, typename Layout>
-    DecodeStats decodeWith(std::span<const std::uint8_t> data, PhotonSink& sink, Progress& progress)
+    DecodeStats decodeWith(
+        std::span<const std::uint8_t> data, PhotonSink& sink, Progress& progress, const ReadingAt& readingAt)
     {
         DecodeStats s;
         Layout layout;
@@ -216,6 +217,8 @@ namespace {
         for (std::size_t start = 0; start < n; start += blockRecords) {
             const std::size_t end = std::min(n, start + blockRecords);
             layout.p = data.data() + start * Layout::bytes;
+            if (readingAt)
+                readingAt(start * Layout::bytes, (end - start) * Layout::bytes);
             {
                 PhotonSink::Batch<mode> batch(sink, tally);
                 batch.run(layout, end - start);
@@ -240,28 +243,28 @@ namespace {
 namespace {
     template <Mode mode>
     DecodeStats decodeAs(std::span<const std::uint8_t> records, const TttrHeader& header, PhotonSink& sink,
-        Progress& progress)
+        Progress& progress, const ReadingAt& readingAt)
     {
         switch (header.layout) {
         case RecordLayout::picoHarpT2:
-            return decodeWith<mode, PicoHarpT2>(records, sink, progress);
+            return decodeWith<mode, PicoHarpT2>(records, sink, progress, readingAt);
         case RecordLayout::picoHarpT3:
-            return decodeWith<mode, PicoHarpT3>(records, sink, progress);
+            return decodeWith<mode, PicoHarpT3>(records, sink, progress, readingAt);
         case RecordLayout::hydraT2v1:
-            return decodeWith<mode, HydraT2<false>>(records, sink, progress);
+            return decodeWith<mode, HydraT2<false>>(records, sink, progress, readingAt);
         case RecordLayout::hydraT2v2:
-            return decodeWith<mode, HydraT2<true>>(records, sink, progress);
+            return decodeWith<mode, HydraT2<true>>(records, sink, progress, readingAt);
         case RecordLayout::hydraT3v1:
-            return header.v1OverflowCountInField ? decodeWith<mode, HydraT3<true>>(records, sink, progress)
-                                                 : decodeWith<mode, HydraT3<false>>(records, sink, progress);
+            return header.v1OverflowCountInField ? decodeWith<mode, HydraT3<true>>(records, sink, progress, readingAt)
+                                                 : decodeWith<mode, HydraT3<false>>(records, sink, progress, readingAt);
         case RecordLayout::hydraT3v2:
-            return decodeWith<mode, HydraT3<true>>(records, sink, progress);
+            return decodeWith<mode, HydraT3<true>>(records, sink, progress, readingAt);
         case RecordLayout::spc130:
-            return decodeWith<mode, Spc130>(records, sink, progress);
+            return decodeWith<mode, Spc130>(records, sink, progress, readingAt);
         case RecordLayout::spc600x4096:
-            return decodeWith<mode, Spc600x4096>(records, sink, progress);
+            return decodeWith<mode, Spc600x4096>(records, sink, progress, readingAt);
         case RecordLayout::spc600x256:
-            return decodeWith<mode, Spc600x256>(records, sink, progress);
+            return decodeWith<mode, Spc600x256>(records, sink, progress, readingAt);
         case RecordLayout::photonHdf5:
         case RecordLayout::none:
             break;
@@ -270,25 +273,25 @@ namespace {
     }
 } // namespace
 
-DecodeStats decodeRecords(
-    std::span<const std::uint8_t> records, const TttrHeader& header, PhotonSink& sink, Progress& progress)
+DecodeStats decodeRecords(std::span<const std::uint8_t> records, const TttrHeader& header, PhotonSink& sink,
+    Progress& progress, const ReadingAt& readingAt)
 {
     DecodeStats s;
     switch (sink.mode()) {
     case Mode::count:
-        s = decodeAs<Mode::count>(records, header, sink, progress);
+        s = decodeAs<Mode::count>(records, header, sink, progress, readingAt);
         break;
     case Mode::collect:
-        s = decodeAs<Mode::collect>(records, header, sink, progress);
+        s = decodeAs<Mode::collect>(records, header, sink, progress, readingAt);
         break;
     case Mode::binByMultiply:
-        s = decodeAs<Mode::binByMultiply>(records, header, sink, progress);
+        s = decodeAs<Mode::binByMultiply>(records, header, sink, progress, readingAt);
         break;
     case Mode::binByEdges:
-        s = decodeAs<Mode::binByEdges>(records, header, sink, progress);
+        s = decodeAs<Mode::binByEdges>(records, header, sink, progress, readingAt);
         break;
     case Mode::generic:
-        s = decodeAs<Mode::generic>(records, header, sink, progress);
+        s = decodeAs<Mode::generic>(records, header, sink, progress, readingAt);
         break;
     }
     s.endTime = std::max(s.endTime, sink.lastTime());

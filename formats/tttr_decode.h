@@ -7,6 +7,7 @@
 #include "formats/tttr_header.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace plask::formats {
@@ -21,9 +22,14 @@ struct DecodeStats {
     bool cancelled = false;
 };
 
+// Told before each block which bytes of the records come next (offset and
+// length within the records), so that a mapped file can bring them in and
+// let go of those already decoded.
+using ReadingAt = std::function<void(std::size_t offset, std::size_t next)>;
+
 // Decodes whole records of `records` (the file past its header) in the
 // header's layout. Stops early when the sink sees time going backwards.
-[[nodiscard]] DecodeStats decodeRecords(
-    std::span<const std::uint8_t> records, const TttrHeader& header, PhotonSink& sink, Progress& progress);
+[[nodiscard]] DecodeStats decodeRecords(std::span<const std::uint8_t> records, const TttrHeader& header,
+    PhotonSink& sink, Progress& progress, const ReadingAt& readingAt = {});
 
 } // namespace plask::formats

@@ -129,8 +129,11 @@ namespace {
                 return pass;
             }
         } else {
-            scan.stats = decodeRecords(
-                bytes.subspan(h.dataOffset, static_cast<std::size_t>(records) * h.recordBytes), h, sink, progress);
+            // Only the block being decoded stays resident, whatever the file's size.
+            const std::size_t dataOffset = h.dataOffset;
+            scan.stats = decodeRecords(bytes.subspan(dataOffset, static_cast<std::size_t>(records) * h.recordBytes), h,
+                sink, progress,
+                [&file, dataOffset](std::size_t offset, std::size_t next) { file.readingAt(dataOffset + offset, next); });
         }
         scan.channelCounts = sink.channelCounts();
         pass.kept = sink.kept();

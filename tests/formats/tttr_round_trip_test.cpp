@@ -154,6 +154,59 @@ namespace {
             (std::vector<std::uint16_t> { 65535, 1, 1 }));
     }
 
+    // Loads with no gate and no window against a plain count: random streams
+    // past one decoding block and the first counts array, on one or two of
+    // three channels, with dense bursts that saturate bins, long gaps over
+    // many overflows, at integer and non-integer bin widths in time units.
+    TEST(TimeTagRoundTrip, WholeFileBinsMatchAPlainCount)
+    {
+        std::mt19937_64 rng(17);
+        TempDir dir;
+        for (int round = 0; round < 4; ++round) {
+            SCOPED_TRACE(round);
+            std::vector<TestPhoton> photons;
+            std::uint64_t t = 0;
+            for (int i = 0; i < 1'200'000; ++i) {
+                const std::uint64_t r = rng();
+                const bool burst = i % 400'000 < 150'000; // 75 000 photons at each of two times on channel 0
+                if (burst)
+                    t += i % 75'000 == 0 ? 1 : 0;
+                else
+                    t += i % 4099 == 0 ? (r % 1000) * 1024 : r % 200;
+                photons.push_back({ t, burst ? 0 : static_cast<int>((r >> 20) % 3), 0 });
+            }
+            const double unit = round % 2 == 0 ? 12.5e-9 : 31.249e-9;
+            const std::string path = (dir / ("whole" + std::to_string(round) + ".ptu")).string();
+            writeBytes(path, ptuFile(0x01010304, unit, 1e-12, encodeRecords(TestLayout::hydraT3v2, photons)));
+            PhotonSelection selection;
+            selection.channels = round < 2 ? std::vector<int> { 0 } : std::vector<int> { 0, 2 };
+            const double binUs = 0.1 * static_cast<double>(1 + rng() % 30);
+            const TttrStream stream = loadTttrStream(path, selection, binUs);
+            ASSERT_TRUE(stream.scan.ok()) << stream.scan.error;
+
+            const Rational fileUnit = stream.scan.header.unit;
+            const Rational perBin = *reducedRatio(static_cast<Uint128>(std::llround(binUs * 10.0)) * fileUnit.den,
+                static_cast<Uint128>(10'000'000) * fileUnit.num);
+            std::vector<std::uint16_t> bins;
+            std::uint64_t kept = 0;
+            std::uint64_t lastKept = 0;
+            for (const TestPhoton& p : photons) {
+                if (std::ranges::find(selection.channels, p.channel) == selection.channels.end())
+                    continue;
+                const std::uint64_t bin = floorMulDiv(p.time, perBin.den, perBin.num);
+                if (bin >= bins.size())
+                    bins.resize(bin + 1, 0);
+                bins[bin] = static_cast<std::uint16_t>(bins[bin] + (bins[bin] != 0xFFFF ? 1 : 0));
+                ++kept;
+                lastKept = p.time;
+            }
+            EXPECT_EQ(stream.photons, kept);
+            EXPECT_EQ(stream.lengthUnits, lastKept + 1);
+            EXPECT_TRUE(std::ranges::find(bins, 0xFFFF) != bins.end());
+            EXPECT_EQ(std::vector<std::uint16_t>(stream.counts.data(), stream.counts.data() + stream.bins), bins);
+        }
+    }
+
     TEST(TimeTagRoundTrip, LegacyT2FilesAndPhotonHdf5)
     {
         std::mt19937_64 rng(3);
