@@ -19,6 +19,14 @@ CountRange countRange(std::span<const std::uint16_t> counts)
     return range;
 }
 
+std::uint64_t countTotal(std::span<const std::uint16_t> counts)
+{
+    std::uint64_t total = 0;
+    for (const std::uint16_t value : counts)
+        total += value;
+    return total;
+}
+
 namespace {
     // What describes the counts, cleared with them.
     void clearDescription(PhotonStream& stream)

@@ -54,6 +54,9 @@ struct CountRange {
 // Scans n >= 1 bins; bin 0 is both the first maximum and the first minimum.
 [[nodiscard]] CountRange countRange(std::span<const std::uint16_t> counts);
 
+// The sum of the counts, without wrapping.
+[[nodiscard]] std::uint64_t countTotal(std::span<const std::uint16_t> counts);
+
 // Frees the counts and clears what described them. Returns 2 (and changes
 // nothing) when the stream holds no counts, 0 otherwise. filePath, minCount,
 // the region, the background fields and the .phc header fields are kept.

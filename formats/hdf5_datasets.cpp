@@ -107,102 +107,128 @@ namespace {
         return dims == 1 && lengthOf(set.get()) >= 1 && readSlab(set.get(), H5T_NATIVE_DOUBLE, 0, 1, &value);
     }
 
+    // The header of a file that cannot be opened.
+    [[nodiscard]] TttrHeader unreadable()
+    {
+        TttrHeader h;
+        h.layout = RecordLayout::photonHdf5;
+        h.format = "Photon-HDF5";
+        h.error = "Error opening file: not a readable HDF5 file.";
+        return h;
+    }
+
+    // Everything after the open, the same for a file on disk and one in memory.
+    [[nodiscard]] TttrHeader readOpenFile(const Handle& file, Hdf5PhotonReceiver* receiver)
+    {
+        TttrHeader h;
+        h.layout = RecordLayout::photonHdf5;
+        h.format = "Photon-HDF5";
+        if (exists(file.get(), "/photon_data0") || exists(file.get(), "/photon_data1")) {
+            h.error = "This Photon-HDF5 file holds several photon_data groups; only files with one are read.";
+            return h;
+        }
+        if (!exists(file.get(), "/photon_data/timestamps")) {
+            h.error = "This HDF5 file has no /photon_data/timestamps: not a Photon-HDF5 file.";
+            return h;
+        }
+        double unitSeconds = 0.0;
+        if (!readScalarDouble(file.get(), "/photon_data/timestamps_specs/timestamps_unit", unitSeconds)) {
+            h.error = "This Photon-HDF5 file has no /photon_data/timestamps_specs/timestamps_unit.";
+            return h;
+        }
+        const std::optional<Rational> unit = rationalFromDouble(unitSeconds);
+        if (!unit || absurdResolution(*unit)) {
+            h.error = formatText("The time resolution of this file (%g s) is zero or absurd.", unitSeconds);
+            return h;
+        }
+        h.unit = *unit;
+        const Handle times(H5Dopen2(file.get(), "/photon_data/timestamps", H5P_DEFAULT), H5Dclose);
+        const long long n = times.ok() ? lengthOf(times.get()) : -1;
+        if (n < 0) {
+            h.error = "The timestamps of this Photon-HDF5 file are not a list.";
+            return h;
+        }
+        // A dataset never written has no storage: its length is a claim, and
+        // reading it would only give fill values.
+        if (n > 0 && H5Dget_storage_size(times.get()) == 0) {
+            h.error = formatText("This Photon-HDF5 file claims %lld timestamps but stores none.", n);
+            return h;
+        }
+        h.announcedRecords = static_cast<std::uint64_t>(n);
+        const bool hasDetectors = exists(file.get(), "/photon_data/detectors");
+        const bool hasNanotimes = exists(file.get(), "/photon_data/nanotimes");
+        const Handle detectors(
+            hasDetectors ? H5Dopen2(file.get(), "/photon_data/detectors", H5P_DEFAULT) : H5I_INVALID_HID, H5Dclose);
+        const Handle nanotimes(
+            hasNanotimes ? H5Dopen2(file.get(), "/photon_data/nanotimes", H5P_DEFAULT) : H5I_INVALID_HID, H5Dclose);
+        if ((hasDetectors && (!detectors.ok() || lengthOf(detectors.get()) != n))
+            || (hasNanotimes && (!nanotimes.ok() || lengthOf(nanotimes.get()) != n))) {
+            h.error = "The detectors or nanotimes of this Photon-HDF5 file do not match its timestamps.";
+            return h;
+        }
+        if (hasNanotimes) {
+            h.t3 = true;
+            h.format = "Photon-HDF5 TCSPC";
+            double tcspcUnit = 0.0;
+            double bins = 0.0;
+            if (readScalarDouble(file.get(), "/photon_data/nanotimes_specs/tcspc_unit", tcspcUnit)) {
+                h.microtimeUnit = rationalFromDouble(tcspcUnit);
+                if (!h.microtimeUnit || absurdResolution(*h.microtimeUnit)) {
+                    h.error = formatText("The nanotime resolution of this file (%g s) is zero or absurd.", tcspcUnit);
+                    return h;
+                }
+            }
+            h.microtimeChannels = readScalarDouble(file.get(), "/photon_data/nanotimes_specs/tcspc_num_bins", bins)
+                    && bins >= 1.0 && bins <= 1e9
+                ? static_cast<std::uint32_t>(bins)
+                : 65536;
+            double rate = 0.0;
+            if (readScalarDouble(file.get(), "/setup/laser_repetition_rates", rate)
+                || readScalarDouble(file.get(), "/photon_data/measurement_specs/laser_repetition_rate", rate))
+                h.syncRateHz = rate;
+        }
+        if (receiver == nullptr || !receiver->header(h, hasDetectors, hasNanotimes))
+            return h;
+
+        const hsize_t total = static_cast<hsize_t>(n);
+        for (hsize_t start = 0; start < total; start += slab) {
+            const hsize_t count = std::min(slab, total - start);
+            const Hdf5SlabBuffers to = receiver->nextBuffers();
+            if (to.times == nullptr)
+                break;
+            if (!readSlab(times.get(), H5T_NATIVE_INT64, start, count, to.times)
+                || (hasDetectors && !readSlab(detectors.get(), H5T_NATIVE_INT32, start, count, to.detectors))
+                || (hasNanotimes && !readSlab(nanotimes.get(), H5T_NATIVE_UINT32, start, count, to.nanotimes))) {
+                h.error = "The photon data of this Photon-HDF5 file cannot be read.";
+                return h;
+            }
+            if (!receiver->slab(static_cast<std::size_t>(count)))
+                break;
+        }
+        return h;
+    }
+
 } // namespace
 
 TttrHeader readHdf5Datasets(const std::string& path, Hdf5PhotonReceiver* receiver)
 {
-    TttrHeader h;
-    h.layout = RecordLayout::photonHdf5;
-    h.format = "Photon-HDF5";
     H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr); // our message, not the library's error stack
     const Handle file(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
-    if (!file.ok()) {
-        h.error = "Error opening file: not a readable HDF5 file.";
-        return h;
-    }
-    if (exists(file.get(), "/photon_data0") || exists(file.get(), "/photon_data1")) {
-        h.error = "This Photon-HDF5 file holds several photon_data groups; only files with one are read.";
-        return h;
-    }
-    if (!exists(file.get(), "/photon_data/timestamps")) {
-        h.error = "This HDF5 file has no /photon_data/timestamps: not a Photon-HDF5 file.";
-        return h;
-    }
-    double unitSeconds = 0.0;
-    if (!readScalarDouble(file.get(), "/photon_data/timestamps_specs/timestamps_unit", unitSeconds)) {
-        h.error = "This Photon-HDF5 file has no /photon_data/timestamps_specs/timestamps_unit.";
-        return h;
-    }
-    const std::optional<Rational> unit = rationalFromDouble(unitSeconds);
-    if (!unit || absurdResolution(*unit)) {
-        h.error = formatText("The time resolution of this file (%g s) is zero or absurd.", unitSeconds);
-        return h;
-    }
-    h.unit = *unit;
-    const Handle times(H5Dopen2(file.get(), "/photon_data/timestamps", H5P_DEFAULT), H5Dclose);
-    const long long n = times.ok() ? lengthOf(times.get()) : -1;
-    if (n < 0) {
-        h.error = "The timestamps of this Photon-HDF5 file are not a list.";
-        return h;
-    }
-    // A dataset never written has no storage: its length is a claim, and
-    // reading it would only give fill values.
-    if (n > 0 && H5Dget_storage_size(times.get()) == 0) {
-        h.error = formatText("This Photon-HDF5 file claims %lld timestamps but stores none.", n);
-        return h;
-    }
-    h.announcedRecords = static_cast<std::uint64_t>(n);
-    const bool hasDetectors = exists(file.get(), "/photon_data/detectors");
-    const bool hasNanotimes = exists(file.get(), "/photon_data/nanotimes");
-    const Handle detectors(
-        hasDetectors ? H5Dopen2(file.get(), "/photon_data/detectors", H5P_DEFAULT) : H5I_INVALID_HID, H5Dclose);
-    const Handle nanotimes(
-        hasNanotimes ? H5Dopen2(file.get(), "/photon_data/nanotimes", H5P_DEFAULT) : H5I_INVALID_HID, H5Dclose);
-    if ((hasDetectors && (!detectors.ok() || lengthOf(detectors.get()) != n))
-        || (hasNanotimes && (!nanotimes.ok() || lengthOf(nanotimes.get()) != n))) {
-        h.error = "The detectors or nanotimes of this Photon-HDF5 file do not match its timestamps.";
-        return h;
-    }
-    if (hasNanotimes) {
-        h.t3 = true;
-        h.format = "Photon-HDF5 TCSPC";
-        double tcspcUnit = 0.0;
-        double bins = 0.0;
-        if (readScalarDouble(file.get(), "/photon_data/nanotimes_specs/tcspc_unit", tcspcUnit)) {
-            h.microtimeUnit = rationalFromDouble(tcspcUnit);
-            if (!h.microtimeUnit || absurdResolution(*h.microtimeUnit)) {
-                h.error = formatText("The nanotime resolution of this file (%g s) is zero or absurd.", tcspcUnit);
-                return h;
-            }
-        }
-        h.microtimeChannels = readScalarDouble(file.get(), "/photon_data/nanotimes_specs/tcspc_num_bins", bins)
-                && bins >= 1.0 && bins <= 1e9
-            ? static_cast<std::uint32_t>(bins)
-            : 65536;
-        double rate = 0.0;
-        if (readScalarDouble(file.get(), "/setup/laser_repetition_rates", rate)
-            || readScalarDouble(file.get(), "/photon_data/measurement_specs/laser_repetition_rate", rate))
-            h.syncRateHz = rate;
-    }
-    if (receiver == nullptr || !receiver->header(h, hasDetectors, hasNanotimes))
-        return h;
+    return file.ok() ? readOpenFile(file, receiver) : unreadable();
+}
 
-    const hsize_t total = static_cast<hsize_t>(n);
-    for (hsize_t start = 0; start < total; start += slab) {
-        const hsize_t count = std::min(slab, total - start);
-        const Hdf5SlabBuffers to = receiver->nextBuffers();
-        if (to.times == nullptr)
-            break;
-        if (!readSlab(times.get(), H5T_NATIVE_INT64, start, count, to.times)
-            || (hasDetectors && !readSlab(detectors.get(), H5T_NATIVE_INT32, start, count, to.detectors))
-            || (hasNanotimes && !readSlab(nanotimes.get(), H5T_NATIVE_UINT32, start, count, to.nanotimes))) {
-            h.error = "The photon data of this Photon-HDF5 file cannot be read.";
-            return h;
-        }
-        if (!receiver->slab(static_cast<std::size_t>(count)))
-            break;
-    }
-    return h;
+TttrHeader readHdf5Image(std::span<const std::uint8_t> image, Hdf5PhotonReceiver* receiver)
+{
+    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
+    if (image.empty())
+        return unreadable();
+    // The in-memory driver over a copy of the bytes, never written back.
+    const Handle access(H5Pcreate(H5P_FILE_ACCESS), H5Pclose);
+    if (!access.ok() || H5Pset_fapl_core(access.get(), image.size(), 0) < 0
+        || H5Pset_file_image(access.get(), const_cast<std::uint8_t*>(image.data()), image.size()) < 0)
+        return unreadable();
+    const Handle file(H5Fopen("in-memory.h5", H5F_ACC_RDONLY, access.get()), H5Fclose);
+    return file.ok() ? readOpenFile(file, receiver) : unreadable();
 }
 
 } // namespace plask::formats

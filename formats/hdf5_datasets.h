@@ -2,12 +2,13 @@
 // The datasets of a Photon-HDF5 file read through libhdf5 in this process:
 // the header facts from /photon_data and /setup, then the timestamps with
 // their detectors and nanotimes in fixed-size slabs. readPhotonHdf5 runs this
-// in a child process; the fuzz target runs it directly.
+// in a child process; the fuzz target runs it directly on its input's bytes.
 
 #include "formats/tttr_header.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace plask::formats {
@@ -38,5 +39,9 @@ public:
 // file); with a receiver that wants them, every photon first. A slab that
 // cannot be read sets `error` after the slabs before it were received.
 [[nodiscard]] TttrHeader readHdf5Datasets(const std::string& path, Hdf5PhotonReceiver* receiver);
+
+// The same for a file's bytes in memory (read through the library's
+// in-memory driver, with no file of its own).
+[[nodiscard]] TttrHeader readHdf5Image(std::span<const std::uint8_t> image, Hdf5PhotonReceiver* receiver);
 
 } // namespace plask::formats

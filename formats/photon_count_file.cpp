@@ -27,17 +27,6 @@ namespace {
 
     constexpr const char* errorCaption = "PHC file error";
 
-    // Bits of the count in one packed byte; the run length sits above them.
-    [[nodiscard]] constexpr int countBits(std::uint8_t packing) { return packing + 1; }
-    [[nodiscard]] constexpr bool isRunPacking(std::uint8_t packing)
-    {
-        return packing == phcPackNibble || packing == phcPackFiveBits || packing == phcPackSixBits;
-    }
-    [[nodiscard]] constexpr std::size_t runCap(std::uint8_t packing)
-    {
-        return std::size_t { 1 } << (8 - countBits(packing));
-    }
-
     // The bin width the file gives: the exact one when it is usable, else the
     // whole microseconds; 0 when neither is.
     double storedBinWidth(const std::uint8_t* header)
@@ -54,103 +43,6 @@ namespace {
         return readRefused;
     }
 } // namespace
-
-PhcPacking packingFor(std::uint16_t maxCount)
-{
-    if (maxCount < 16)
-        return phcPackNibble;
-    if (maxCount < 32)
-        return phcPackFiveBits;
-    if (maxCount < 64)
-        return phcPackSixBits;
-    return phcPackWords;
-}
-
-std::size_t packCounts(std::span<const std::uint16_t> counts, PhcPacking packing, std::span<std::uint8_t> out)
-{
-    return *packCounts(counts, packing, out, noProgress());
-}
-
-std::optional<std::size_t> packCounts(
-    std::span<const std::uint16_t> counts, PhcPacking packing, std::span<std::uint8_t> out, Progress& progress)
-{
-    // Reports every so many bins; runs go on across these points unchanged.
-    constexpr std::size_t reportBins = std::size_t { 1 } << 22;
-    const auto fraction = [&](std::size_t i) { return static_cast<double>(i) / static_cast<double>(counts.size()); };
-    if (packing == phcPackWords) {
-        for (std::size_t i = 0; i < counts.size(); ++i) {
-            if (i % reportBins == 0 && !progress.step(fraction(i)))
-                return std::nullopt;
-            storeLittleEndian(out.data() + 2 * i, counts[i]);
-        }
-        return 2 * counts.size();
-    }
-    const std::size_t cap = runCap(packing);
-    const int shift = countBits(packing);
-    std::size_t used = 0;
-    std::size_t nextReport = 0;
-    for (std::size_t i = 0; i < counts.size();) {
-        if (i >= nextReport) {
-            if (!progress.step(fraction(i)))
-                return std::nullopt;
-            nextReport = i + reportBins;
-        }
-        const std::uint16_t value = counts[i];
-        std::size_t run = 1;
-        while (run < cap && i + run < counts.size() && counts[i + run] == value)
-            ++run;
-        out[used++] = static_cast<std::uint8_t>(((run % cap) << shift) | value);
-        i += run;
-    }
-    return used;
-}
-
-bool unpackCounts(std::span<const std::uint8_t> packed, std::uint8_t packing, std::span<std::uint16_t> counts)
-{
-    return unpackCounts(packed, packing, counts, noProgress()) == UnpackResult::done;
-}
-
-UnpackResult unpackCounts(
-    std::span<const std::uint8_t> packed, std::uint8_t packing, std::span<std::uint16_t> counts, Progress& progress)
-{
-    // Every packed byte (or word) stands alone, so the data are taken a block at a time.
-    constexpr std::size_t blockBytes = std::size_t { 4 } << 20;
-    const auto fraction
-        = [&](std::size_t done) { return static_cast<double>(done) / static_cast<double>(packed.size()); };
-    if (packing == phcPackWords) {
-        if (packed.size() != 2 * counts.size())
-            return UnpackResult::damaged;
-        for (std::size_t start = 0; start < counts.size(); start += blockBytes / 2) {
-            const std::size_t end = std::min(counts.size(), start + blockBytes / 2);
-            for (std::size_t i = start; i < end; ++i)
-                counts[i] = loadLittleEndian<std::uint16_t>(packed.data() + 2 * i);
-            if (!progress.step(fraction(2 * end)))
-                return UnpackResult::cancelled;
-        }
-        return UnpackResult::done;
-    }
-    if (!isRunPacking(packing))
-        return UnpackResult::damaged;
-    const std::size_t cap = runCap(packing);
-    const int shift = countBits(packing);
-    const auto countMask = static_cast<std::uint8_t>((1u << shift) - 1);
-    std::size_t bin = 0;
-    for (std::size_t start = 0; start < packed.size(); start += blockBytes) {
-        const std::size_t end = std::min(packed.size(), start + blockBytes);
-        for (const std::uint8_t byte : packed.subspan(start, end - start)) {
-            const std::size_t stored = byte >> shift;
-            const std::size_t run = stored == 0 ? cap : stored;
-            if (run > counts.size() - bin)
-                return UnpackResult::damaged;
-            std::fill_n(
-                counts.begin() + static_cast<std::ptrdiff_t>(bin), run, static_cast<std::uint16_t>(byte & countMask));
-            bin += run;
-        }
-        if (!progress.step(fraction(end)))
-            return UnpackResult::cancelled;
-    }
-    return bin == counts.size() ? UnpackResult::done : UnpackResult::damaged;
-}
 
 PhcHeader encodePhcHeader(
     const PhotonStream& stream, PhcPacking packing, std::uint32_t packedSize, std::uint16_t maxCount)
@@ -286,7 +178,7 @@ int decodePhotonCountFile(
     const double binWidth = storedBinWidth(header);
     stream.binWidth = binWidth;
     stream.sourceResolution = binWidth;
-    if (!isRunPacking(packing) && packing != phcPackWords)
+    if (!isPhcRunPacking(packing) && packing != phcPackWords)
         return refuse(platform, owner, "This type of PHC file is not yet supported.");
     if (binWidth <= 0.0)
         return refuse(platform, owner, "This PHC file gives no usable bin width.");
@@ -299,7 +191,7 @@ int decodePhotonCountFile(
     if (packedSize > body.size())
         return refuse(platform, owner, damaged);
     const std::span<const std::uint8_t> packed = body.first(packedSize);
-    const std::uint64_t mostBins = packing == phcPackWords ? packed.size() / 2 : packed.size() * runCap(packing);
+    const std::uint64_t mostBins = packing == phcPackWords ? packed.size() / 2 : packed.size() * phcRunCap(packing);
     if (bins > mostBins)
         return refuse(platform, owner, damaged);
     if (bins == 0)
@@ -314,9 +206,7 @@ int decodePhotonCountFile(
     if (unpacked == UnpackResult::damaged)
         return refuse(platform, owner, damaged);
 
-    std::uint64_t photons = 0;
-    for (const std::uint16_t count : counts.span())
-        photons += count;
+    const std::uint64_t photons = countTotal(counts.span());
     const CountRange range = countRange(counts.span());
     stream.counts = std::move(counts);
     stream.length = bins;

@@ -5,11 +5,10 @@
 //   8  u32 packed size   12 u32 bins   16 u16 largest count
 //   18 u16 bin width in whole µs (truncated)   20 u8 1   24 f32 1.0
 //   32 f64 exact bin width in µs (0 in files that predate it)
-// Packing types 3, 4 and 5 hold one run per byte: the count in the low 4, 5
-// or 6 bits, the run length (1 to 16, 8 or 4; the cap is stored as 0) in the
-// bits above. Type 8 holds one little-endian u16 per bin.
+// The bin counts are packed as formats/count_packing.h describes.
 
 #include "core/photon_stream.h"
+#include "formats/count_packing.h"
 #include "core/platform.h"
 
 #include <array>
@@ -25,37 +24,7 @@ struct AppState;
 
 inline constexpr std::size_t phcHeaderSize = 1032;
 
-enum PhcPacking : std::uint8_t {
-    phcPackNibble = 3, // counts below 16, runs up to 16
-    phcPackFiveBits = 4, // counts below 32, runs up to 8
-    phcPackSixBits = 5, // counts below 64, runs up to 4
-    phcPackWords = 8, // any count, one u16 per bin
-};
-
 using PhcHeader = std::array<std::uint8_t, phcHeaderSize>;
-
-// The packing a stream whose largest count is `maxCount` is written with.
-[[nodiscard]] PhcPacking packingFor(std::uint16_t maxCount);
-
-// Packs the counts into `out`, which holds at least 2 bytes per bin (every
-// count must fit the packing); returns the bytes used.
-[[nodiscard]] std::size_t packCounts(
-    std::span<const std::uint16_t> counts, PhcPacking packing, std::span<std::uint8_t> out);
-
-// The same, reporting as it goes; nothing when `progress` answers a cancel.
-[[nodiscard]] std::optional<std::size_t> packCounts(
-    std::span<const std::uint16_t> counts, PhcPacking packing, std::span<std::uint8_t> out, Progress& progress);
-
-// Fills exactly `counts.size()` bins from the packed bytes. False when the
-// bytes end early, a run passes the last bin, or bytes are left over.
-[[nodiscard]] bool unpackCounts(
-    std::span<const std::uint8_t> packed, std::uint8_t packing, std::span<std::uint16_t> counts);
-
-enum class UnpackResult { done, damaged, cancelled };
-// The same, reporting every 4 MB of packed bytes and stopping when
-// `progress` answers a cancel.
-[[nodiscard]] UnpackResult unpackCounts(
-    std::span<const std::uint8_t> packed, std::uint8_t packing, std::span<std::uint16_t> counts, Progress& progress);
 
 // The header for the stream's counts as packed.
 [[nodiscard]] PhcHeader encodePhcHeader(

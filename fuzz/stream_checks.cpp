@@ -19,3 +19,8 @@ void checkDecodedBins(const plask::PhotonStream& decoded, const plask::PhotonStr
     require(decoded.bins().back() > 0);
     require(decoded.maxCount == highest);
 }
+
+void requireSameCounts(std::span<const std::uint16_t> a, std::span<const std::uint16_t> b)
+{
+    require(std::ranges::equal(a, b));
+}

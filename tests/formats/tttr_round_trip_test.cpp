@@ -1,3 +1,4 @@
+#include "formats/hdf5_datasets.h"
 #include "formats/tttr_file.h"
 #include "test_files.h"
 #include "tttr_writer.h"
@@ -235,6 +236,50 @@ namespace {
         const TttrHeader h5 = scanTttrFile((dir / "a.h5").string(), "").header;
         EXPECT_EQ(h5.format, "Photon-HDF5 TCSPC");
         EXPECT_EQ(h5.syncRateHz, 20e6);
+    }
+
+    // Every photon of a Photon-HDF5 file, in the order the slabs give them.
+    struct CollectedPhotons final : Hdf5PhotonReceiver {
+        std::vector<std::int64_t> times, slabTimes = std::vector<std::int64_t>(hdf5SlabPhotons);
+        std::vector<std::int32_t> detectors, slabDetectors = std::vector<std::int32_t>(hdf5SlabPhotons);
+        std::vector<std::uint32_t> nanotimes, slabNanotimes = std::vector<std::uint32_t>(hdf5SlabPhotons);
+        bool header(const TttrHeader&, bool, bool) override { return true; }
+        Hdf5SlabBuffers nextBuffers() override
+        {
+            return { slabTimes.data(), slabDetectors.data(), slabNanotimes.data() };
+        }
+        bool slab(std::size_t count) override
+        {
+            const auto append = [count](auto& all, const auto& slab) {
+                all.insert(all.end(), slab.begin(), slab.begin() + static_cast<std::ptrdiff_t>(count));
+            };
+            append(times, slabTimes);
+            append(detectors, slabDetectors);
+            append(nanotimes, slabNanotimes);
+            return true;
+        }
+    };
+
+    // A file's bytes read in memory give what the file on disk gives.
+    TEST(TimeTagRoundTrip, PhotonHdf5ImageReadsAsItsFile)
+    {
+        std::mt19937_64 rng(5);
+        TempDir dir;
+        const LayoutCase c { "h5", TestLayout::hydraT2v2, 0, { 0, 1 }, 0, 1e-12 };
+        writePhotonHdf5(dir / "a.h5", randomPhotons(c, 1000, rng), 1e-12, 16e-12);
+        CollectedPhotons fromFile;
+        CollectedPhotons fromImage;
+        const TttrHeader file = readHdf5Datasets((dir / "a.h5").string(), &fromFile);
+        const TttrHeader image = readHdf5Image(readBytes(dir / "a.h5"), &fromImage);
+        ASSERT_TRUE(file.error.empty()) << file.error;
+        EXPECT_EQ(image.error, "");
+        EXPECT_EQ(image.format, file.format);
+        EXPECT_EQ(image.announcedRecords, 3000u);
+        EXPECT_EQ(image.syncRateHz, file.syncRateHz);
+        EXPECT_EQ(fromImage.times, fromFile.times);
+        EXPECT_EQ(fromImage.detectors, fromFile.detectors);
+        EXPECT_EQ(fromImage.nanotimes, fromFile.nanotimes);
+        EXPECT_EQ(readHdf5Image({}, nullptr).error, readHdf5Datasets((dir / "none.h5").string(), nullptr).error);
     }
 
 } // namespace
