@@ -13,8 +13,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -38,18 +36,18 @@ namespace {
     // dialog's "Time-tag files:" list offers them; empty when none does.
     std::string timeTagPatternsOf(std::string extension)
     {
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-            [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (extension.starts_with('.'))
             extension.erase(0, 1);
-        const std::string glob = "*." + extension;
+        if (extension.empty())
+            return {};
+        // The batch's own matcher decides, so the type is the one a file of
+        // this extension is found under.
+        BatchJob job;
+        job.fileKind = batchTimeTagFiles;
         for (const formats::PhotonFormat& format : formats::photonFormats()) {
-            const std::string patterns = format.patterns;
-            const std::size_t at = patterns.find(glob);
-            const std::size_t end = at + glob.size();
-            if (formats::isTimeTagKind(format.kind) && !extension.empty() && at != std::string::npos
-                && (at == 0 || patterns[at - 1] == ' ') && (end == patterns.size() || patterns[end] == ' '))
-                return patterns;
+            job.timeTagPatterns = format.patterns;
+            if (formats::isTimeTagKind(format.kind) && matchesBatchPattern("file." + extension, job))
+                return job.timeTagPatterns;
         }
         return {};
     }
