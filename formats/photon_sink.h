@@ -6,6 +6,7 @@
 
 #include "core/page_block.h"
 #include "formats/rational_math.h"
+#include "formats/t3_lanes.h"
 
 #include <algorithm>
 #include <array>
@@ -279,6 +280,11 @@ private:
         // The loop calls no function: a bin past the counts array leaves it
         // for the growing below and comes back. (A call inside would make the
         // compiler keep the running state in memory instead of registers.)
+        // Where the source's words fit the T3 lanes, the running state goes
+        // over to them, and the loop below only does the groups they leave.
+        constexpr bool laned = feed == Mode::binByMultiply && requires { Source::laneWord; };
+        const bool lanesOn = laned && binner != nullptr && laneBinningFor(unitsPerBin);
+        std::size_t lanesFrom = 0;
         DecodedPhoton ph;
         std::size_t i = 0;
         for (;;) {
@@ -352,6 +358,29 @@ private:
             static_assert(lanes == 4);
             bool stopped = false;
             for (; i + lanes <= n && !stopped; i += lanes) {
+                if constexpr (laned) {
+                    if (lanesOn && i >= lanesFrom) {
+                        LaneState state { src.base, src.overflowRecords, src.markerRecords, last, lastKept, kept,
+                            backwards, run, runBin };
+                        const LaneJob job { src.p, n, counts, wanted, gated, static_cast<std::uint32_t>(gateFrom),
+                            static_cast<std::uint32_t>(gateWidth), windowStart, windowWidth, unitsPerBin, reciprocal,
+                            fastWidth, bins };
+                        i = binT3Lanes(Source::laneWord, job, state, i);
+                        src.base = state.base;
+                        src.overflowRecords = state.overflowRecords;
+                        src.markerRecords = state.markerRecords;
+                        last = state.last;
+                        lastKept = state.lastKept;
+                        kept = state.kept;
+                        backwards = state.backwards;
+                        run = state.run;
+                        runBin = state.runBin;
+                        // The group the lanes left goes through here before they are asked again.
+                        lanesFrom = i + 16;
+                        if (i + lanes > n)
+                            break;
+                    }
+                }
                 if (one(i, counts)) {
                     i += 1;
                     stopped = true;

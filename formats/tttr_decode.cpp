@@ -48,6 +48,7 @@ namespace {
 
     struct PicoHarpT3 : Counters {
         static constexpr std::size_t bytes = 4;
+        static constexpr T3Word laneWord = T3Word::picoHarp;
         const std::uint8_t* p = nullptr;
         bool decode(std::size_t i, DecodedPhoton& out)
         {
@@ -102,6 +103,7 @@ namespace {
     template <bool countInField>
     struct HydraT3 : Counters {
         static constexpr std::size_t bytes = 4;
+        static constexpr T3Word laneWord = countInField ? T3Word::hydraOverflowCount : T3Word::hydraOneOverflow;
         const std::uint8_t* p = nullptr;
         bool decode(std::size_t i, DecodedPhoton& out)
         {
