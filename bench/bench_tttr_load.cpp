@@ -5,9 +5,11 @@
 // generated once into a cache folder (PLASK_BENCH_DIR, else /dev/shm or the
 // temporary folder) and reused by later runs. PLASK_BENCH_RECORDS sets the
 // record count of those cases (default 250 million: a 1 GB PTU file);
-// BM_PtuT3_1GB always reads the 1 GB, 250-million-record PTU file.
+// BM_PtuT3_1GB always reads the 1 GB, 250-million-record PTU file, with the
+// AVX-512 lanes where the processor has them and (RecordByRecord) without.
 
 #include "formats/mapped_file.h"
+#include "formats/t3_lanes.h"
 #include "formats/tttr_file.h"
 #include "test_files.h"
 #include "tttr_writer.h"
@@ -258,6 +260,13 @@ void BM_PtuT3_OnePass(benchmark::State& state) { onePass(state, ptuPath(recordCo
 void BM_PtuT3_TwoPass(benchmark::State& state) { twoPass(state, ptuPath(recordCount()), false); }
 void BM_PtuT3_SumOnly(benchmark::State& state) { sumOnly(state, ptuPath(recordCount())); }
 void BM_PtuT3_1GB(benchmark::State& state) { onePass(state, ptuPath(oneGigabyteRecords)); }
+// The same one-pass load without the AVX-512 lanes, as on processors that lack them.
+void BM_PtuT3_1GB_RecordByRecord(benchmark::State& state)
+{
+    allowLaneBinning(false);
+    onePass(state, ptuPath(oneGigabyteRecords));
+    allowLaneBinning(true);
+}
 void BM_Spc130_OnePass(benchmark::State& state) { onePass(state, spcPath()); }
 void BM_Spc130_TwoPass(benchmark::State& state) { twoPass(state, spcPath(), true); }
 void BM_PhotonHdf5_OnePass(benchmark::State& state) { onePass(state, hdf5Path()); }
@@ -269,6 +278,7 @@ BENCHMARK(BM_Spc130_OnePass)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Spc130_TwoPass)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_PhotonHdf5_OnePass)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PtuT3_1GB)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PtuT3_1GB_RecordByRecord)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -282,8 +282,8 @@ private:
         // compiler keep the running state in memory instead of registers.)
         // Where the source's words fit the T3 lanes, the running state goes
         // over to them, and the loop below only does the groups they leave.
-        constexpr bool laned = feed == Mode::binByMultiply && requires { Source::laneWord; };
-        const bool lanesOn = laned && binner != nullptr && laneBinningFor(unitsPerBin);
+        constexpr bool laned = (feed == Mode::binByMultiply || feed == Mode::count) && requires { Source::laneWord; };
+        const bool lanesOn = laned && laneBinningFor(feed == Mode::count ? 0 : unitsPerBin);
         std::size_t lanesFrom = 0;
         DecodedPhoton ph;
         std::size_t i = 0;
@@ -363,8 +363,8 @@ private:
                         LaneState state { src.base, src.overflowRecords, src.markerRecords, last, lastKept, kept,
                             backwards, run, runBin };
                         const LaneJob job { src.p, n, counts, wanted, gated, static_cast<std::uint32_t>(gateFrom),
-                            static_cast<std::uint32_t>(gateWidth), windowStart, windowWidth, unitsPerBin, reciprocal,
-                            fastWidth, bins };
+                            static_cast<std::uint32_t>(gateWidth), windowStart, windowWidth,
+                            feed == Mode::count ? 0 : unitsPerBin, reciprocal, fastWidth, bins };
                         i = binT3Lanes(Source::laneWord, job, state, i);
                         src.base = state.base;
                         src.overflowRecords = state.overflowRecords;

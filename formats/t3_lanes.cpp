@@ -142,7 +142,7 @@ namespace {
         const __m512i gateWidth = _mm512_set1_epi32(static_cast<int>(job.gateWidth));
         const std::uint64_t k = job.unitsPerBin;
         const __m512i kLanes = _mm512_set1_epi32(static_cast<int>(k));
-        const __m512d inverse = _mm512_set1_pd(1.0 / static_cast<double>(k));
+        const __m512d inverse = _mm512_set1_pd(k != 0 ? 1.0 / static_cast<double>(k) : 0.0);
 
         for (; i + group <= job.count; i += group) {
             const __m512i r = _mm512_loadu_si512(job.records + 4 * i);
@@ -222,6 +222,10 @@ namespace {
             }
             if (keep == 0)
                 continue;
+            s.kept += static_cast<std::uint64_t>(__builtin_popcount(keep));
+            s.lastKept = base - job.windowStart + lane(offset, 31u - static_cast<unsigned>(__builtin_clz(keep)));
+            if (job.bins == nullptr)
+                continue;
             // bin = floor((from + offset) / k) = q0 + floor((r0 + offset) / k), with from = q0 k + r0.
             const std::uint64_t from = base - job.windowStart;
             const auto q0 = static_cast<std::uint64_t>((static_cast<Uint128>(from) * job.reciprocal) >> 64);
@@ -231,14 +235,13 @@ namespace {
             const __m512i bin = _mm512_add_epi32(within, _mm512_set1_epi32(static_cast<int>(q0)));
             _mm512_storeu_si512(pending + pendingCount, _mm512_maskz_compress_epi32(keep, bin));
             pendingCount += static_cast<std::size_t>(__builtin_popcount(keep));
-            s.kept += static_cast<std::uint64_t>(__builtin_popcount(keep));
-            s.lastKept = from + lane(offset, 31u - static_cast<unsigned>(__builtin_clz(keep)));
             if (pendingCount > pendingRoom) {
                 writePending(pending, pendingCount, s, job.bins);
                 pendingCount = 0;
             }
         }
-        writePending(pending, pendingCount, s, job.bins);
+        if (pendingCount != 0)
+            writePending(pending, pendingCount, s, job.bins);
         state = s;
         return i;
     }
@@ -255,8 +258,8 @@ namespace {
 bool laneBinningFor(std::uint64_t unitsPerBin)
 {
     static const bool present = processorHasLanes();
-    return present && lanesAllowed.load(std::memory_order_relaxed) && unitsPerBin >= 2
-        && unitsPerBin <= (std::uint64_t { 1 } << 30);
+    return present && lanesAllowed.load(std::memory_order_relaxed)
+        && (unitsPerBin == 0 || (unitsPerBin >= 2 && unitsPerBin <= (std::uint64_t { 1 } << 30)));
 }
 
 std::size_t binT3Lanes(T3Word word, const LaneJob& job, LaneState& state, std::size_t from)

@@ -43,15 +43,16 @@ struct LaneJob {
     std::uint32_t gateWidth = 0;
     std::uint64_t windowStart = 0;
     std::uint64_t windowWidth = UINT64_MAX;
-    std::uint64_t unitsPerBin = 0;
+    std::uint64_t unitsPerBin = 0; // 0: the kept photons are counted, not binned
     std::uint64_t reciprocal = 0; // ceil(2^64 / unitsPerBin), exact below fastWidth
     // Window times below this are in the window and their bins in the array.
     std::uint64_t fastWidth = 0;
-    std::uint16_t* bins = nullptr;
+    std::uint16_t* bins = nullptr; // null when not binning
 };
 
 // True when this processor has the lanes and they have not been switched
-// off, and the bin width (in time units) is one they divide exactly.
+// off, and the bin width (in time units) is one they divide exactly; 0
+// stands for photons counted and not binned.
 [[nodiscard]] bool laneBinningFor(std::uint64_t unitsPerBin);
 
 // Bins records from index `from` on, sixteen at a time, and returns the
