@@ -1,8 +1,10 @@
 // The main of the GUI tests: a QApplication on the offscreen platform (unless
-// another one is asked for) with test-mode standard paths, then GoogleTest.
+// another one is asked for) with test-mode standard paths and a settings
+// folder of its own, then GoogleTest.
 
 #include <QApplication>
 #include <QDir>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -20,6 +22,11 @@ int main(int argc, char** argv)
         qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
     }
     QStandardPaths::setTestModeEnabled(true);
+    // Tests run as parallel processes: a shared settings file (recent files,
+    // remembered choices) would let one test see another's entries.
+    const QTemporaryDir settingsDir;
+    if (settingsDir.isValid())
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
