@@ -7,8 +7,11 @@
 #include <cstring>
 
 // GCC 12 takes the undefined vectors that the AVX-512 intrinsics start
-// from for uninitialised reads (its bug 105593).
+// from for uninitialised reads (its bug 105593), at any optimisation level.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
 #include <immintrin.h>
 
 namespace plask::formats {

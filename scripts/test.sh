@@ -28,9 +28,8 @@ run_preset() {
   passed=$((passed + ${total:-0}))
 }
 # ThreadSanitizer: only the suites of threaded code (batch worker, background
-# jobs, plask-cli over several inputs with --jobs) are built; the tests of the executables not built are left out, and so
-# is one batch result check that fails under this preset for reasons other
-# than threads (its result is checked by the Release run).
+# jobs, plask-cli over several inputs with --jobs) are built; the tests of the
+# executables not built are left out.
 run_tsan() {
   cmake --preset tsan
   cmake --build --preset tsan --target batch_tests core_tests cli_tests
