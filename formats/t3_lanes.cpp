@@ -189,13 +189,16 @@ namespace {
             if (reach == Reach::edge)
                 break;
 
-            // Backwards: a photon below the largest time before it, the last
-            // photon before this group included.
+            // Backwards: a photon below the largest time before it in the
+            // group, or below the last photon before the group. The last
+            // photon's time does not wait on the one before the group: a
+            // chain from group to group would hold every group up.
             const __m512i photonOffset = _mm512_maskz_mov_epi32(photon, offset);
             const std::uint64_t carried = s.last > base ? std::min<std::uint64_t>(s.last - base, 0xFFFFFFFF) : 0;
-            const __m512i highest
-                = _mm512_max_epu32(prefixMax(photonOffset), _mm512_set1_epi32(static_cast<int>(carried)));
-            s.backwards += _mm512_mask_cmpgt_epu32_mask(photon, highest, photonOffset) != 0;
+            const __m512i highest = prefixMax(photonOffset);
+            const __mmask16 below = _mm512_mask_cmpgt_epu32_mask(photon, highest, photonOffset)
+                | _mm512_mask_cmplt_epu32_mask(photon, photonOffset, _mm512_set1_epi32(static_cast<int>(carried)));
+            s.backwards += below != 0;
             if (photon != 0)
                 s.last = base + lastLane(highest);
 
