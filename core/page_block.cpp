@@ -142,6 +142,22 @@ bool PageBlock::resize(std::size_t bytes)
     return true;
 }
 
+void PageBlock::bringIn(std::size_t from, std::size_t to) const
+{
+#ifdef MADV_POPULATE_WRITE
+    if (data_ == nullptr || onHeap(roundUpToPages(bytes_)) || to <= from)
+        return;
+    const std::size_t page = pageSize();
+    const std::size_t start = from / page * page;
+    const std::size_t end = std::min(roundUpToPages(to), roundUpToPages(bytes_));
+    if (end > start)
+        madvise(static_cast<std::uint8_t*>(data_) + start, end - start, MADV_POPULATE_WRITE);
+#else
+    (void)from;
+    (void)to;
+#endif
+}
+
 void PageBlock::reset()
 {
     freePages(data_, bytes_);

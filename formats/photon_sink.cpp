@@ -7,6 +7,7 @@ namespace plask::formats {
 namespace {
     constexpr std::uint64_t maxBins = UINT32_MAX; // PhotonStream::length is 32 bits
     constexpr std::uint64_t firstCapacity = std::uint64_t { 1 } << 20;
+    constexpr std::uint64_t binsAhead = std::uint64_t { 1 } << 20; // 2 MB of counts
 } // namespace
 
 bool Binner::start(const Rational& unitsPerBin, std::uint64_t fixedBins)
@@ -22,6 +23,7 @@ bool Binner::start(const Rational& unitsPerBin, std::uint64_t fixedBins)
     if (fixedBins > maxBins)
         return false;
     bins_ = 0;
+    broughtInTo_ = 0;
     failed_ = false;
     counts_.reset();
     if (!ensure(fixedBins != 0 ? fixedBins - 1 : firstCapacity - 1))
@@ -73,6 +75,17 @@ std::uint16_t* Binner::slotBeyond(std::uint64_t bin, bool kept)
         return &sinkhole_;
     }
     return counts_.data() + bin;
+}
+
+void Binner::bringInAhead(std::uint64_t bin)
+{
+    if (failed_ || bin + binsAhead / 2 < broughtInTo_)
+        return;
+    const std::uint64_t to = std::min<std::uint64_t>(counts_.capacity(), bin + binsAhead);
+    if (to <= broughtInTo_)
+        return;
+    counts_.bringIn(static_cast<std::size_t>(std::max(bin, broughtInTo_)), static_cast<std::size_t>(to));
+    broughtInTo_ = to;
 }
 
 bool Binner::finish(std::uint64_t lengthUnits)

@@ -57,6 +57,9 @@ public:
     // The count of `bin`, past the capacity: grown for a kept photon (or the
     // sinkhole when that fails), the sinkhole for one that is not kept.
     [[nodiscard]] std::uint16_t* slotBeyond(std::uint64_t bin, bool kept);
+    // Maps the counts from `bin` on a stretch ahead, when what is mapped
+    // ahead of it runs short: the loops then write to pages already there.
+    void bringInAhead(std::uint64_t bin);
 
 private:
     void moveTo(std::uint64_t t);
@@ -71,6 +74,7 @@ private:
     std::uint64_t nextEdge_ = 0;
     std::uint64_t fixedBins_ = 0;
     std::uint64_t bins_ = 0;
+    std::uint64_t broughtInTo_ = 0; // counts mapped ahead up to here
     std::uint16_t* slot_ = &sinkhole_;
     std::uint16_t sinkhole_ = 0; // written instead of a bin that could not be allocated
     bool failed_ = false;
@@ -122,6 +126,12 @@ public:
 
     // Photons per channel slot (channel + 1; the last slot: channels out of range).
     [[nodiscard]] const std::array<std::uint64_t, channelSlots>& channelCounts() const { return counts_; }
+    // Before a block: the counts ahead of the last kept photon mapped in.
+    void bringInBins()
+    {
+        if (binner_ != nullptr)
+            binner_->bringInAhead(binner_->binOf(lastKept_));
+    }
     [[nodiscard]] bool wentBackwards() const { return backwards_; }
     [[nodiscard]] std::uint64_t kept() const { return kept_; }
     [[nodiscard]] std::uint64_t lastKept() const { return lastKept_; }

@@ -221,6 +221,7 @@ namespace {
             layout.p = data.data() + start * Layout::bytes;
             if (readingAt)
                 readingAt(start * Layout::bytes, (end - start) * Layout::bytes);
+            sink.bringInBins();
             {
                 PhotonSink::Batch<mode> batch(sink, tally);
                 batch.run(layout, end - start);
