@@ -1,10 +1,10 @@
 #include "formats/t3_lanes.h"
 
+#include "formats/little_endian.h"
 #include "formats/rational_math.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 
 // GCC 12 takes the undefined vectors that the AVX-512 intrinsics start
 // from for uninitialised reads (its bug 105593), at any optimisation level.
@@ -98,13 +98,6 @@ namespace {
         return _mm512_mask_mov_epi32(q, _mm512_cmple_epu32_mask(_mm512_mullo_epi32(up, k), x), up);
     }
 
-    std::uint32_t recordAt(const std::uint8_t* p)
-    {
-        std::uint32_t r = 0;
-        std::memcpy(&r, p, sizeof r);
-        return r;
-    }
-
     // The kept photons' bins in order, each storing the count of its bin so
     // far: times only grow, so a bin's photons come one after the other.
     void writePending(const std::uint32_t* pending, std::size_t count, LaneState& s, std::uint16_t* bins)
@@ -156,7 +149,7 @@ namespace {
             __m512i overflowUnits;
             if constexpr (word == T3Word::picoHarp) {
                 special = _mm512_cmpeq_epi32_mask(channel, _mm512_set1_epi32(15));
-                const __m512i dtime = _mm512_and_si512(_mm512_srli_epi32(r, 16), _mm512_set1_epi32(0xFFF));
+                const __m512i dtime = _mm512_and_si512(_mm512_srli_epi32(r, F::microShift), _mm512_set1_epi32(F::microMask));
                 overflow = _mm512_mask_cmpeq_epi32_mask(special, dtime, zero);
                 overflowUnits = _mm512_maskz_mov_epi32(overflow, _mm512_set1_epi32(F::wrap));
             } else {
@@ -173,12 +166,13 @@ namespace {
             const __m512i offset = _mm512_add_epi32(overflowSum, nsync);
             const std::uint32_t advance = lastLane(overflowSum);
             const std::uint64_t base = s.base;
-            // Every time in the group lies in [base, base + span).
+            // Every time in the group lies in [base, base + span); `from` is
+            // the group's base in window time, once the base is in the window.
             const std::uint64_t span = std::uint64_t { advance } + F::wrap;
+            const std::uint64_t from = base - job.windowStart;
 
             Reach reach = Reach::edge;
             if (base >= job.windowStart) {
-                const std::uint64_t from = base - job.windowStart;
                 if (from >= job.windowWidth)
                     reach = Reach::none;
                 else if (span <= job.fastWidth && from <= job.fastWidth - span)
@@ -205,7 +199,7 @@ namespace {
             // Every photon on its channel; a group holds few channels, each counted at once.
             for (unsigned left = photon; left != 0;) {
                 const unsigned j = static_cast<unsigned>(__builtin_ctz(left));
-                const std::uint32_t c = (recordAt(job.records + 4 * (i + j)) >> F::channelShift) & F::channelMask;
+                const std::uint32_t c = (loadLittleEndian<std::uint32_t>(job.records + 4 * (i + j)) >> F::channelShift) & F::channelMask;
                 const __mmask16 same
                     = _mm512_mask_cmpeq_epi32_mask(static_cast<__mmask16>(left), channel, _mm512_set1_epi32(static_cast<int>(c)));
                 job.tally[c + 1] += static_cast<std::uint32_t>(__builtin_popcount(same));
@@ -229,11 +223,10 @@ namespace {
             if (keep == 0)
                 continue;
             s.kept += static_cast<std::uint64_t>(__builtin_popcount(keep));
-            s.lastKept = base - job.windowStart + lane(offset, 31u - static_cast<unsigned>(__builtin_clz(keep)));
+            s.lastKept = from + lane(offset, 31u - static_cast<unsigned>(__builtin_clz(keep)));
             if (job.bins == nullptr)
                 continue;
             // bin = floor((from + offset) / k) = q0 + floor((r0 + offset) / k), with from = q0 k + r0.
-            const std::uint64_t from = base - job.windowStart;
             const auto q0 = static_cast<std::uint64_t>((static_cast<Uint128>(from) * job.reciprocal) >> 64);
             const std::uint64_t r0 = from - q0 * k;
             const __m512i within = dividedBy(_mm512_add_epi32(offset, _mm512_set1_epi32(static_cast<int>(r0))), kLanes, inverse);
